@@ -1,0 +1,56 @@
+// Standard input and the two text streams.
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "platform/platform.h"
+#include "platform/posix/terminal_text.h"
+#include "platform/text_mode.h"
+
+namespace platform {
+
+namespace {
+
+constexpr int CHUNK = 256;
+
+void write_all(int fd, const char* bytes, int count) {
+    while (count > 0) {
+        const ssize_t n = write(fd, bytes, static_cast<size_t>(count));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return;
+        bytes += n;
+        count -= static_cast<int>(n);
+    }
+}
+
+// Our lines are far shorter than a chunk; a longer text is cut where it
+// must be, at worst through a two-byte character shown then as ".".
+void write_text(int fd, const char* text, int count) {
+    static int on_terminal[3] = {-1, -1, -1};
+    if (on_terminal[fd] < 0) on_terminal[fd] = isatty(fd);
+    for (int done = 0; done < count; done += CHUNK) {
+        const int part = count - done < CHUNK ? count - done : CHUNK;
+        char crlf[2 * CHUNK];
+        const int n = to_crlf(text + done, part, crlf);
+        if (!on_terminal[fd]) {
+            write_all(fd, crlf, n);
+            continue;
+        }
+        char shown[4 * 2 * CHUNK];
+        write_all(fd, shown, posix::render_for_terminal(crlf, n, shown));
+    }
+}
+
+}  // namespace
+
+int read_input_char() {
+    const int c = std::getchar();
+    return c == EOF ? -1 : c;
+}
+
+void write_output(const char* text, int count) { write_text(STDOUT_FILENO, text, count); }
+
+void write_error(const char* text, int count) { write_text(STDERR_FILENO, text, count); }
+
+}  // namespace platform
