@@ -11,6 +11,7 @@
 
 #include "platform/platform.h"
 #include "platform/posix/com_ports.h"
+#include "platform/posix/write_all.h"
 
 namespace platform {
 
@@ -142,14 +143,7 @@ int read_port(port_t port, unsigned char* byte) {
 }
 
 void write_port(port_t port, const unsigned char* bytes, int count) {
-    const int fd = static_cast<int>(port);
-    while (count > 0) {
-        const ssize_t n = write(fd, bytes, static_cast<size_t>(count));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;
-        bytes += n;
-        count -= static_cast<int>(n);
-    }
+    posix::write_all(static_cast<int>(port), bytes, count);
 }
 
 void close_port(port_t port) {

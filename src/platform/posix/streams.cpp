@@ -1,11 +1,11 @@
 // Standard input and the two text streams.
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 
 #include "platform/platform.h"
 #include "platform/posix/terminal_text.h"
+#include "platform/posix/write_all.h"
 #include "platform/text_mode.h"
 
 namespace platform {
@@ -13,16 +13,6 @@ namespace platform {
 namespace {
 
 constexpr int CHUNK = 256;
-
-void write_all(int fd, const char* bytes, int count) {
-    while (count > 0) {
-        const ssize_t n = write(fd, bytes, static_cast<size_t>(count));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;
-        bytes += n;
-        count -= static_cast<int>(n);
-    }
-}
 
 // Our lines are far shorter than a chunk; a longer text is cut where it
 // must be, at worst through a two-byte character shown then as ".".
@@ -34,11 +24,11 @@ void write_text(int fd, const char* text, int count) {
         char crlf[2 * CHUNK];
         const int n = to_crlf(text + done, part, crlf);
         if (!on_terminal[fd]) {
-            write_all(fd, crlf, n);
+            posix::write_all(fd, crlf, n);
             continue;
         }
         char shown[4 * 2 * CHUNK];
-        write_all(fd, shown, posix::render_for_terminal(crlf, n, shown));
+        posix::write_all(fd, shown, posix::render_for_terminal(crlf, n, shown));
     }
 }
 
