@@ -38,6 +38,7 @@ constexpr const char* USAGE =
     "  --silent       never answer\n"
     "  --line-rate    send at 19200 baud (1920 bytes a second)\n"
     "  --loop         play the scenario again and again\n"
+    "  --verbose      print each frame the controller sends\n"
     "  --help         this text\n"
     "\n"
     "The scenario format is one step a line:\n"
@@ -50,7 +51,7 @@ constexpr double LINE_RATE = 1920.0;  // bytes a second at 19200 baud, 8N1
 struct options {
     int com = 0;
     std::string prefix;
-    bool echo = true, negative = false, silent = false, line_rate = false, loop = false;
+    bool echo = true, negative = false, silent = false, line_rate = false, loop = false, verbose = false;
     std::string scenario_file;
 };
 
@@ -101,6 +102,8 @@ int parse_options(int argc, char** argv, options* o) {
             o->line_rate = true;
         } else if (a == "--loop") {
             o->loop = true;
+        } else if (a == "--verbose") {
+            o->verbose = true;
         } else if (a.size() > 1 && a[0] == '-') {
             std::fprintf(stderr, "radio-sim: unknown option %s\n\n%s", a.c_str(), USAGE);
             return 2;
@@ -281,6 +284,12 @@ int run(const options& o, const scenario& steps) {
             if (buf[i] == 0xFE && (from_controller.empty() || from_controller.back() != 0xFE)) from_controller.clear();
             from_controller.push_back(buf[i]);
             if (buf[i] != 0xFD) continue;
+            if (o.verbose) {
+                std::printf("radio-sim: from the controller:");
+                for (unsigned char b : from_controller) std::printf(" %02X", b);
+                std::printf("\n");
+                std::fflush(stdout);
+            }
             if (is_for_radio(from_controller) && !o.silent)
                 answers.emplace_back(now_s() + ANSWER_DELAY_MS / 1000.0, answer(!o.negative));
             from_controller.clear();

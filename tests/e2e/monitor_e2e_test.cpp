@@ -1,0 +1,250 @@
+// The real monitor against the simulated radio, from the operator's seat.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <tuple>
+#include <string>
+
+#include "harness.h"
+
+namespace {
+
+using namespace e2e;
+
+const std::string BANNER = "IC-9100 command monitor version 0.99\r\n\r\n";
+const std::string PROMPT =
+    "\x82\x62\x82\x6E\x82\x6C\x94\xD4\x8D\x86\x82\xF0\x93\xFC\x97\xCD\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2 :";
+const std::string OPEN_ERROR = "\x83\x49\x81\x5B\x83\x76\x83\x93\x81\x45\x83\x47\x83\x89\x81\x5B\r\n";
+const std::string DCB_ERROR = "\x82\x63\x82\x62\x82\x61\x82\xCC\x83\x47\x83\x89\x81\x5B\r\n";
+const std::string READY = "IC-9100 recieving ready\r\n";
+const std::string FAREWELL = "Hit anykey\r\n";
+
+const std::string SETUP_CALLSIGN = "from the controller: FE FE 7C E0 20 00 00 01 FD";
+const std::string SETUP_MESSAGE = "from the controller: FE FE 7C E0 20 01 00 01 FD";
+
+const std::string ESC = "\x1B";
+const std::string UP = "\x1B[A";
+
+int exit_code(const monitor& m) { return WIFEXITED(m.status) ? WEXITSTATUS(m.status) : -1; }
+
+class EndToEnd : public ::testing::Test {
+  protected:
+    void TearDown() override {
+        kill_monitor(mon);
+        kill_monitor(other);
+        stop_radio(sim);
+    }
+    void start(const std::vector<std::string>& options, const std::string& scenario) {
+        sim = start_radio(options, scenario);
+        ASSERT_GT(sim.com, 0) << sim.log;
+    }
+    std::string com() const { return std::to_string(sim.com); }
+    // Esc, the farewell, one more key, and a clean end.
+    void finish(monitor& m) {
+        type(m, ESC);
+        ASSERT_TRUE(wait_for(m, m.err_path, FAREWELL)) << file_text(m.err_path);
+        type(m, "x");
+        ASSERT_TRUE(wait_exit(m));
+        EXPECT_EQ(exit_code(m), 0);
+    }
+    radio sim;
+    monitor mon, other;
+};
+
+TEST_F(EndToEnd, FullHandshakeThenReports) {
+    start({}, "await 2\n"
+              "callsign 01 \"N1DEMO\" \"9100\" \"CQCQCQ\" \"N0RPT  B\" \"N0RPT  G\"\n"
+              "message \"CQ CQ from N1DEMO\"\n"
+              "callsign 02 \"N2TEST\" \"\" \"N1DEMO\" \"N0RPT  B\" \"N0RPT  G\"\n"
+              "callsign 03 \"N3HAM\" \"ID51\" \"CQCQCQ\" \"N0RPT  C\" \"N0RPT  G\"\n"
+              "message \"\\xBA\\xDD\\xCA\\xDE\\xDD\\xDC 73\\x0D\\xE0\"\n");
+    mon = start_monitor();
+    type(mon, com() + "\r");
+    const std::string expected = READY +
+                                 "N1DEMO    /9100   CQCQCQ     N0RPT  B   N0RPT  G  RPT?\r\n"
+                                 "Msg:CQ CQ from N1DEMO   \r\n"
+                                 "N2TEST    /       N1DEMO     N0RPT  B   N0RPT  G  UR?\r\n"
+                                 "N3HAM     /ID51   CQCQCQ     N0RPT  C   N0RPT  G\r\n"
+                                 "Msg:\xBA\xDD\xCA\xDE\xDD\xDC 73..         \r\n";
+    ASSERT_TRUE(wait_for(mon, mon.out_path, "Msg:\xBA")) << file_text(mon.out_path);
+    finish(mon);
+    EXPECT_EQ(file_text(mon.out_path), expected);
+    EXPECT_EQ(file_text(mon.err_path), BANNER + PROMPT + FAREWELL);
+    // Each setup frame went once, the second after the first was answered.
+    wait_radio(sim, SETUP_MESSAGE, 1);
+    EXPECT_EQ(sim.log.find(SETUP_CALLSIGN), sim.log.rfind(SETUP_CALLSIGN));
+    EXPECT_EQ(sim.log.find(SETUP_MESSAGE), sim.log.rfind(SETUP_MESSAGE));
+    EXPECT_LT(sim.log.find(SETUP_CALLSIGN), sim.log.find(SETUP_MESSAGE));
+}
+
+TEST_F(EndToEnd, ReportsBeforeTheReadyLineCountAsAnswers) {
+    start({"--silent"}, "message \"one\"\nmessage \"two\"\nmessage \"three\"\n");
+    mon = start_monitor();
+    type(mon, com() + "\r");
+    ASSERT_TRUE(wait_for(mon, mon.out_path, "three"));
+    finish(mon);
+    const std::string pad17(17, ' '), pad16(16, ' ');
+    EXPECT_EQ(file_text(mon.out_path),
+              "Msg:one" + pad17 + "\r\nMsg:two" + pad17 + "\r\n" + READY + "Msg:three" + std::string(15, ' ') + "\r\n");
+}
+
+TEST_F(EndToEnd, NegativeAnswersStillLeadToReady) {
+    start({"--negative"}, "await 2\nmessage \"after NG\"\n");
+    mon = start_monitor();
+    type(mon, com() + "\r");
+    ASSERT_TRUE(wait_for(mon, mon.out_path, "after NG"));
+    finish(mon);
+    EXPECT_EQ(file_text(mon.out_path), READY + "Msg:after NG            \r\n");
+}
+
+TEST_F(EndToEnd, SilentRadioNeverReadyAndEscStillEnds) {
+    start({"--silent"}, "");
+    mon = start_monitor();
+    type(mon, com() + "\r");
+    ASSERT_TRUE(wait_radio(sim, SETUP_CALLSIGN));
+    finish(mon);
+    EXPECT_EQ(file_text(mon.out_path), "");
+    EXPECT_EQ(file_text(mon.err_path), BANNER + PROMPT + FAREWELL);
+    EXPECT_EQ(sim.log.find(SETUP_MESSAGE), std::string::npos);
+}
+
+TEST_F(EndToEnd, KeysOtherThanEscAreSwallowed) {
+    start({}, "await 2\npause 1500\nmessage \"still here\"\n");
+    mon = start_monitor();
+    type(mon, com() + "\r");
+    ASSERT_TRUE(wait_for(mon, mon.out_path, READY));
+    // An arrow, F1, Alt+Esc and a letter: none of them ends the monitor.
+    type(mon, UP);
+    type(mon, "\x1BOP");
+    type(mon, "\x1B\x1B");
+    type(mon, "q");
+    ASSERT_TRUE(wait_for(mon, mon.out_path, "still here"));
+    EXPECT_EQ(file_text(mon.err_path), BANNER + PROMPT);
+    // A letter right before Esc: the letter is read, then Esc ends it.
+    type(mon, "a" + ESC);
+    ASSERT_TRUE(wait_for(mon, mon.err_path, FAREWELL));
+    // The last wait takes any key, and only a key.
+    EXPECT_TRUE(still_running_after(mon, 0.5));
+    type(mon, "z");
+    ASSERT_TRUE(wait_exit(mon));
+    EXPECT_EQ(exit_code(mon), 0);
+    EXPECT_EQ(file_text(mon.out_path), READY + "Msg:still here          \r\n");
+}
+
+TEST_F(EndToEnd, CtrlCInTheLastWaitIsAKey) {
+    start({}, "");
+    mon = start_monitor();
+    type(mon, com() + "\r");
+    ASSERT_TRUE(wait_for(mon, mon.out_path, READY));
+    type(mon, ESC);
+    ASSERT_TRUE(wait_for(mon, mon.err_path, FAREWELL));
+    type(mon, "\x03");
+    ASSERT_TRUE(wait_exit(mon));
+    EXPECT_EQ(exit_code(mon), 0);
+}
+
+TEST_F(EndToEnd, PortHeldByAnotherProgramThenFreedKeepsItsNumber) {
+    start({}, "");
+    other = start_monitor();
+    type(other, com() + "\r");
+    ASSERT_TRUE(wait_for(other, other.out_path, READY));
+
+    mon = start_monitor();
+    type(mon, com() + "\r");
+    ASSERT_TRUE(wait_for(mon, mon.out_path, OPEN_ERROR));
+    ASSERT_TRUE(wait_for(mon, mon.err_path, BANNER + PROMPT + PROMPT));
+    finish(other);
+    // No number in the answer: the port tried last is tried again.
+    type(mon, "x\r");
+    ASSERT_TRUE(wait_for(mon, mon.out_path, READY));
+    finish(mon);
+    EXPECT_EQ(file_text(mon.out_path), OPEN_ERROR + READY);
+    EXPECT_EQ(file_text(mon.err_path), BANNER + PROMPT + PROMPT + FAREWELL);
+}
+
+TEST_F(EndToEnd, EmptyAnswerEndsAtOnce) {
+    mon = start_monitor();
+    type(mon, "\r");
+    ASSERT_TRUE(wait_exit(mon));
+    EXPECT_EQ(exit_code(mon), 0);
+    EXPECT_EQ(file_text(mon.out_path), "");
+    EXPECT_EQ(file_text(mon.err_path), BANNER + PROMPT);
+}
+
+TEST_F(EndToEnd, EndOfRedirectedInputEndsTheDialogue) {
+    const std::string input = prefix() + "/answers-" + std::to_string(getpid());
+    for (const auto& [answers, out, prompts] : std::vector<std::tuple<std::string, std::string, int>>{
+             {"", "", 1}, {"0\n", OPEN_ERROR, 2}, {"0\n0", OPEN_ERROR + OPEN_ERROR, 3}}) {
+        { std::ofstream(input, std::ios::binary) << answers; }
+        monitor m = start_monitor(output_to::file, input);
+        ASSERT_TRUE(wait_exit(m));
+        EXPECT_EQ(exit_code(m), 0);
+        EXPECT_EQ(file_text(m.out_path), out);
+        std::string err = BANNER;
+        for (int i = 0; i < prompts; ++i) err += PROMPT;
+        EXPECT_EQ(file_text(m.err_path), err);
+        kill_monitor(m);
+    }
+    std::filesystem::remove(input);
+}
+
+TEST_F(EndToEnd, AnswersFromAFileKeysFromTheConsole) {
+    start({}, "await 2\nmessage \"from a file\"\n");
+    const std::string input = prefix() + "/answers-" + std::to_string(getpid());
+    { std::ofstream(input, std::ios::binary) << com() << "\n"; }
+    mon = start_monitor(output_to::file, input);
+    ASSERT_TRUE(wait_for(mon, mon.out_path, "from a file"));
+    finish(mon);
+    EXPECT_EQ(file_text(mon.out_path), READY + "Msg:from a file         \r\n");
+    std::filesystem::remove(input);
+}
+
+TEST_F(EndToEnd, EscapeSequencesFromTheAirAreRawInAFileAndHarmlessOnTheConsole) {
+    const std::string scenario =
+        "await 2\ncallsign 01 \"\\x1B[2J\\x1B]0\" \"\\x07\" \"\\x1B[31m\" \"N0RPT  B\" \"\\x9B" "1m\\x0D\"\n"
+        "message \"\\x1B[2J\\x1B]0;pwned\\x07\"\n";
+    start({}, scenario);
+    mon = start_monitor();
+    type(mon, com() + "\r");
+    ASSERT_TRUE(wait_for(mon, mon.out_path, "Msg:"));
+    finish(mon);
+    EXPECT_EQ(file_text(mon.out_path),
+              READY + "\x1B[2J\x1B]0   /\x07      \x1B[31m      N0RPT  B   \x9B" "1m\r    " "  RPT?\r\n" +
+                  "Msg:.[2J.]0;pwned.      \r\n");
+    stop_radio(sim);
+
+    start({}, scenario);
+    monitor shown = start_monitor(output_to::console);
+    type(shown, com() + "\r");
+    ASSERT_TRUE(wait_for(shown, "", "pwned"));
+    finish(shown);
+    const std::string screen = shown.console_text;
+    EXPECT_NE(screen.find(".[2J.]0   /.      .[31m      N0RPT  B   .1m.      RPT?\r"), std::string::npos) << screen;
+    if (!under_wine()) {
+        // Our own output holds no escape character at all.
+        EXPECT_EQ(screen.find('\x1B'), std::string::npos);
+        EXPECT_EQ(screen.find('\x07'), std::string::npos);
+    }
+    kill_monitor(shown);
+}
+
+TEST_F(EndToEnd, PortRefusingTheLineSettingsEndsWithTheDcbError) {
+    if (under_wine()) GTEST_SKIP() << "Wine cannot open a device that is no serial line as a COM port";
+    // A device that opens but is no serial line.
+    const std::string link = prefix() + "/dosdevices/com250";
+    std::filesystem::create_directories(prefix() + "/dosdevices");
+    std::filesystem::remove(link);
+    std::filesystem::create_symlink("/dev/null", link);
+    mon = start_monitor();
+    type(mon, "250\r");
+    ASSERT_TRUE(wait_exit(mon));
+    EXPECT_EQ(exit_code(mon), 1);
+    EXPECT_EQ(file_text(mon.out_path), DCB_ERROR);
+    EXPECT_EQ(file_text(mon.err_path), BANNER + PROMPT);
+    std::filesystem::remove(link);
+}
+
+}  // namespace
