@@ -248,3 +248,36 @@ TEST_F(EndToEnd, PortRefusingTheLineSettingsEndsWithTheDcbError) {
 }
 
 }  // namespace
+
+namespace {
+
+// radio-sim's own command line.
+int run_radio_sim(const std::string& arguments, std::string* output) {
+    const std::string command = std::string(IC9100_RADIO_SIM_PATH) + " " + arguments + " 2>&1";
+    FILE* p = popen(command.c_str(), "r");
+    char buf[4096];
+    for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) output->append(buf, n);
+    const int status = pclose(p);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(RadioSimCommandLine, BadOptionsGiveUsageAndStatus2) {
+    for (const char* bad : {"--bogus", "--com", "--com 0", "--com x", "a.txt b.txt"}) {
+        std::string out;
+        EXPECT_EQ(run_radio_sim(bad, &out), 2) << bad;
+        EXPECT_NE(out.find("usage: radio-sim"), std::string::npos) << bad << out;
+    }
+}
+
+TEST(RadioSimCommandLine, MalformedScenarioIsRefusedBeforeTheLineExists) {
+    const std::string dir = e2e::prefix();
+    const std::string file = dir + "/bad-" + std::to_string(getpid()) + ".scenario";
+    { std::ofstream(file) << "await 2\nmessage \"fine\"\nmessage \"no end\n"; }
+    std::string out;
+    EXPECT_EQ(run_radio_sim("--prefix " + dir + " --com 240 " + file, &out), 1);
+    EXPECT_EQ(out, "radio-sim: " + file + ":3: string without its closing quote\n");
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(dir + "/dosdevices/com240")));
+    std::filesystem::remove(file);
+}
+
+}  // namespace

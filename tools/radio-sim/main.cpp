@@ -66,32 +66,27 @@ double now_s() {
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
+int usage_error(const std::string& problem) {
+    std::fprintf(stderr, "radio-sim: %s\n\n%s", problem.c_str(), USAGE);
+    return 2;
+}
+
+// -1 to go on, else the exit status.
 int parse_options(int argc, char** argv, options* o) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        auto value = [&](const char* name) -> const char* {
-            if (i + 1 >= argc) {
-                std::fprintf(stderr, "radio-sim: %s needs a value\n", name);
-                return nullptr;
-            }
-            return argv[++i];
-        };
+        const bool has_value = i + 1 < argc;
         if (a == "--help" || a == "-h") {
             std::fputs(USAGE, stdout);
             return 0;
         } else if (a == "--com") {
-            const char* v = value("--com");
             char* end = nullptr;
-            const long n = v ? std::strtol(v, &end, 10) : 0;
-            if (!v || *end || n < 1 || n > 256) {
-                std::fprintf(stderr, "radio-sim: --com takes a number from 1 to 256\n");
-                return 2;
-            }
+            const long n = has_value ? std::strtol(argv[++i], &end, 10) : 0;
+            if (!has_value || *end || n < 1 || n > 256) return usage_error("--com takes a number from 1 to 256");
             o->com = static_cast<int>(n);
         } else if (a == "--prefix") {
-            const char* v = value("--prefix");
-            if (!v) return 2;
-            o->prefix = v;
+            if (!has_value) return usage_error("--prefix takes a folder");
+            o->prefix = argv[++i];
         } else if (a == "--no-echo") {
             o->echo = false;
         } else if (a == "--negative") {
@@ -105,13 +100,11 @@ int parse_options(int argc, char** argv, options* o) {
         } else if (a == "--verbose") {
             o->verbose = true;
         } else if (a.size() > 1 && a[0] == '-') {
-            std::fprintf(stderr, "radio-sim: unknown option %s\n\n%s", a.c_str(), USAGE);
-            return 2;
+            return usage_error("unknown option " + a);
         } else if (o->scenario_file.empty()) {
             o->scenario_file = a;
         } else {
-            std::fprintf(stderr, "radio-sim: only one scenario file\n\n%s", USAGE);
-            return 2;
+            return usage_error("only one scenario file");
         }
     }
     return -1;
