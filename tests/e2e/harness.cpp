@@ -165,6 +165,17 @@ void type(monitor& m, const std::string& keys) {
     if (write(m.console, keys.data(), keys.size()) != static_cast<ssize_t>(keys.size())) std::perror("type");
 }
 
+bool wait_reading_console(monitor& m, double seconds) {
+    if (!under_wine()) return true;  // the terminal's line mode keeps what was typed
+    const auto start = clock_type::now();
+    for (;;) {
+        termios t{};
+        if (tcgetattr(m.console, &t) == 0 && !(t.c_lflag & ICANON)) return true;
+        if (since(start) > seconds) return false;
+        drain(m.console, m.console_text, 5);
+    }
+}
+
 bool wait_for(monitor& m, const std::string& path, const std::string& needle, double seconds) {
     const auto start = clock_type::now();
     for (;;) {

@@ -44,6 +44,9 @@ struct monitor {
 // stdin_file empty: standard input is the console, as when typed.
 monitor start_monitor(output_to out = output_to::file, const std::string& stdin_file = "");
 void type(monitor& m, const std::string& keys);
+// Waits until the monitor reads its console: under Wine that is when the
+// terminal leaves line mode. Wine throws away what was typed before.
+bool wait_reading_console(monitor& m, double seconds = 20);
 // Waits until a file (or the console, path empty) holds needle.
 bool wait_for(monitor& m, const std::string& path, const std::string& needle, double seconds = 20);
 bool wait_exit(monitor& m, double seconds = 20);

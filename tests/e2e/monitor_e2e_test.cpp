@@ -42,6 +42,15 @@ class EndToEnd : public ::testing::Test {
         ASSERT_GT(sim.com, 0) << sim.log;
     }
     std::string com() const { return std::to_string(sim.com); }
+    // Types the answer to the nth prompt once it is on the screen, as an
+    // operator does: a console may drop what was typed before it was up.
+    void answer(monitor& m, const std::string& text, int nth = 1) {
+        std::string prompts = BANNER;
+        for (int i = 0; i < nth; ++i) prompts += PROMPT;
+        ASSERT_TRUE(wait_for(m, m.err_path, prompts)) << file_text(m.err_path);
+        ASSERT_TRUE(wait_reading_console(m));
+        type(m, text + "\r");
+    }
     // Esc, the farewell, one more key, and a clean end.
     void finish(monitor& m) {
         type(m, ESC);
@@ -62,7 +71,7 @@ TEST_F(EndToEnd, FullHandshakeThenReports) {
               "callsign 03 \"N3HAM\" \"ID51\" \"CQCQCQ\" \"N0RPT  C\" \"N0RPT  G\"\n"
               "message \"\\xBA\\xDD\\xCA\\xDE\\xDD\\xDC 73\\x0D\\xE0\"\n");
     mon = start_monitor();
-    type(mon, com() + "\r");
+    answer(mon, com());
     const std::string expected = READY +
                                  "N1DEMO    /9100   CQCQCQ     N0RPT  B   N0RPT  G  RPT?\r\n"
                                  "Msg:CQ CQ from N1DEMO   \r\n"
@@ -83,7 +92,7 @@ TEST_F(EndToEnd, FullHandshakeThenReports) {
 TEST_F(EndToEnd, ReportsBeforeTheReadyLineCountAsAnswers) {
     start({"--silent"}, "message \"one\"\nmessage \"two\"\nmessage \"three\"\n");
     mon = start_monitor();
-    type(mon, com() + "\r");
+    answer(mon, com());
     ASSERT_TRUE(wait_for(mon, mon.out_path, "three"));
     finish(mon);
     const std::string pad17(17, ' '), pad16(16, ' ');
@@ -94,7 +103,7 @@ TEST_F(EndToEnd, ReportsBeforeTheReadyLineCountAsAnswers) {
 TEST_F(EndToEnd, NegativeAnswersStillLeadToReady) {
     start({"--negative"}, "await 2\nmessage \"after NG\"\n");
     mon = start_monitor();
-    type(mon, com() + "\r");
+    answer(mon, com());
     ASSERT_TRUE(wait_for(mon, mon.out_path, "after NG"));
     finish(mon);
     EXPECT_EQ(file_text(mon.out_path), READY + "Msg:after NG            \r\n");
@@ -103,7 +112,7 @@ TEST_F(EndToEnd, NegativeAnswersStillLeadToReady) {
 TEST_F(EndToEnd, SilentRadioNeverReadyAndEscStillEnds) {
     start({"--silent"}, "");
     mon = start_monitor();
-    type(mon, com() + "\r");
+    answer(mon, com());
     ASSERT_TRUE(wait_radio(sim, SETUP_CALLSIGN));
     finish(mon);
     EXPECT_EQ(file_text(mon.out_path), "");
@@ -114,7 +123,7 @@ TEST_F(EndToEnd, SilentRadioNeverReadyAndEscStillEnds) {
 TEST_F(EndToEnd, KeysOtherThanEscAreSwallowed) {
     start({}, "await 2\npause 1500\nmessage \"still here\"\n");
     mon = start_monitor();
-    type(mon, com() + "\r");
+    answer(mon, com());
     ASSERT_TRUE(wait_for(mon, mon.out_path, READY));
     // An arrow, F1, Alt+Esc and a letter: none of them ends the monitor.
     type(mon, UP);
@@ -137,7 +146,7 @@ TEST_F(EndToEnd, KeysOtherThanEscAreSwallowed) {
 TEST_F(EndToEnd, CtrlCInTheLastWaitIsAKey) {
     start({}, "");
     mon = start_monitor();
-    type(mon, com() + "\r");
+    answer(mon, com());
     ASSERT_TRUE(wait_for(mon, mon.out_path, READY));
     type(mon, ESC);
     ASSERT_TRUE(wait_for(mon, mon.err_path, FAREWELL));
@@ -146,28 +155,44 @@ TEST_F(EndToEnd, CtrlCInTheLastWaitIsAKey) {
     EXPECT_EQ(exit_code(mon), 0);
 }
 
-TEST_F(EndToEnd, PortHeldByAnotherProgramThenFreedKeepsItsNumber) {
-    start({}, "");
-    other = start_monitor();
-    type(other, com() + "\r");
-    ASSERT_TRUE(wait_for(other, other.out_path, READY));
-
+TEST_F(EndToEnd, OpenErrorThenRetryKeepsThePortNumber) {
+    // A COM number that names no line yet (nor a serial device of this
+    // machine: COM n with no link is /dev/ttyS(n-1)).
+    const std::string number = std::to_string(100 + getpid() % 100);
     mon = start_monitor();
-    type(mon, com() + "\r");
+    answer(mon, number);
     ASSERT_TRUE(wait_for(mon, mon.out_path, OPEN_ERROR));
-    ASSERT_TRUE(wait_for(mon, mon.err_path, BANNER + PROMPT + PROMPT));
-    finish(other);
-    // No number in the answer: the port tried last is tried again.
-    type(mon, "x\r");
+    // The radio is plugged in; an answer without a number tries it again.
+    start({"--com", number}, "");
+    answer(mon, "x", 2);
     ASSERT_TRUE(wait_for(mon, mon.out_path, READY));
     finish(mon);
     EXPECT_EQ(file_text(mon.out_path), OPEN_ERROR + READY);
     EXPECT_EQ(file_text(mon.err_path), BANNER + PROMPT + PROMPT + FAREWELL);
 }
 
+TEST_F(EndToEnd, PortHeldByAnotherProgramDoesNotOpen) {
+    if (under_wine())
+        GTEST_SKIP() << "Wine lets a second program open a COM port that another holds without sharing; "
+                        "Windows refuses it";
+    start({}, "");
+    other = start_monitor();
+    answer(other, com());
+    ASSERT_TRUE(wait_for(other, other.out_path, READY));
+    mon = start_monitor();
+    answer(mon, com());
+    ASSERT_TRUE(wait_for(mon, mon.out_path, OPEN_ERROR));
+    ASSERT_TRUE(wait_for(mon, mon.err_path, BANNER + PROMPT + PROMPT));
+    finish(other);
+    answer(mon, "x", 2);
+    ASSERT_TRUE(wait_for(mon, mon.out_path, READY));
+    finish(mon);
+    EXPECT_EQ(file_text(mon.out_path), OPEN_ERROR + READY);
+}
+
 TEST_F(EndToEnd, EmptyAnswerEndsAtOnce) {
     mon = start_monitor();
-    type(mon, "\r");
+    answer(mon, "");
     ASSERT_TRUE(wait_exit(mon));
     EXPECT_EQ(exit_code(mon), 0);
     EXPECT_EQ(file_text(mon.out_path), "");
@@ -197,6 +222,12 @@ TEST_F(EndToEnd, AnswersFromAFileKeysFromTheConsole) {
     { std::ofstream(input, std::ios::binary) << com() << "\n"; }
     mon = start_monitor(output_to::file, input);
     ASSERT_TRUE(wait_for(mon, mon.out_path, "from a file"));
+    if (under_wine()) {
+        // Wine takes keys from the terminal only when standard input is
+        // that terminal; Windows reads CONIN$ from the console regardless.
+        std::filesystem::remove(input);
+        GTEST_SKIP() << "Wine's console gets no keys while standard input is a file";
+    }
     finish(mon);
     EXPECT_EQ(file_text(mon.out_path), READY + "Msg:from a file         \r\n");
     std::filesystem::remove(input);
@@ -208,7 +239,7 @@ TEST_F(EndToEnd, EscapeSequencesFromTheAirAreRawInAFileAndHarmlessOnTheConsole) 
         "message \"\\x1B[2J\\x1B]0;pwned\\x07\"\n";
     start({}, scenario);
     mon = start_monitor();
-    type(mon, com() + "\r");
+    answer(mon, com());
     ASSERT_TRUE(wait_for(mon, mon.out_path, "Msg:"));
     finish(mon);
     EXPECT_EQ(file_text(mon.out_path),
@@ -218,28 +249,33 @@ TEST_F(EndToEnd, EscapeSequencesFromTheAirAreRawInAFileAndHarmlessOnTheConsole) 
 
     start({}, scenario);
     monitor shown = start_monitor(output_to::console);
-    type(shown, com() + "\r");
+    answer(shown, com());
     ASSERT_TRUE(wait_for(shown, "", "pwned"));
     finish(shown);
     const std::string screen = shown.console_text;
-    EXPECT_NE(screen.find(".[2J.]0   /.      .[31m      N0RPT  B   .1m.      RPT?\r"), std::string::npos) << screen;
-    if (!under_wine()) {
-        // Our own output holds no escape character at all.
-        EXPECT_EQ(screen.find('\x1B'), std::string::npos);
-        EXPECT_EQ(screen.find('\x07'), std::string::npos);
+    EXPECT_NE(screen.find("Msg:.[2J.]0;pwned."), std::string::npos) << screen;
+    if (under_wine()) {
+        kill_monitor(shown);
+        // The call-sign line goes to the console byte for byte, as the
+        // system defines it. A Windows console shows ESC as a character;
+        // Wine's passes it on to the terminal it runs in.
+        GTEST_SKIP() << "Wine's console hands escape sequences on to its terminal";
     }
+    EXPECT_NE(screen.find(".[2J.]0   /.      .[31m      N0RPT  B   .1m.      RPT?\r"), std::string::npos) << screen;
+    // Our own output holds no escape character at all.
+    EXPECT_EQ(screen.find('\x1B'), std::string::npos);
+    EXPECT_EQ(screen.find('\x07'), std::string::npos);
     kill_monitor(shown);
 }
 
 TEST_F(EndToEnd, PortRefusingTheLineSettingsEndsWithTheDcbError) {
-    if (under_wine()) GTEST_SKIP() << "Wine cannot open a device that is no serial line as a COM port";
     // A device that opens but is no serial line.
     const std::string link = prefix() + "/dosdevices/com250";
     std::filesystem::create_directories(prefix() + "/dosdevices");
     std::filesystem::remove(link);
     std::filesystem::create_symlink("/dev/null", link);
     mon = start_monitor();
-    type(mon, "250\r");
+    answer(mon, "250");
     ASSERT_TRUE(wait_exit(mon));
     EXPECT_EQ(exit_code(mon), 1);
     EXPECT_EQ(file_text(mon.out_path), DCB_ERROR);
