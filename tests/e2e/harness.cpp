@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utmp.h>
 
 #include <chrono>
 #include <cstdio>
@@ -136,8 +137,13 @@ monitor start_monitor(output_to out, const std::string& stdin_file) {
     m.err_path = base + ".err";
     // An 80-column terminal with a UTF-8 locale, as an operator would have.
     winsize size{25, 80, 0, 0};
-    m.pid = forkpty(&m.console, nullptr, nullptr, &size);
+    int terminal = -1;
+    if (openpty(&m.console, &terminal, nullptr, nullptr, &size) != 0) return m;
+    tcgetattr(terminal, &m.terminal_before);
+    m.pid = fork();
     if (m.pid == 0) {
+        close(m.console);
+        login_tty(terminal);
         if (!m.out_path.empty()) {
             const int fd = open(m.out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             dup2(fd, STDOUT_FILENO);
@@ -157,12 +163,22 @@ monitor start_monitor(output_to out, const std::string& stdin_file) {
         unsetenv("LC_ALL");
         exec(monitor_command());
     }
+    // Held open, so that the terminal's settings outlive the monitor.
+    m.terminal = terminal;
     fcntl(m.console, F_SETFL, fcntl(m.console, F_GETFL) | O_NONBLOCK);
     return m;
 }
 
 void type(monitor& m, const std::string& keys) {
     if (write(m.console, keys.data(), keys.size()) != static_cast<ssize_t>(keys.size())) std::perror("type");
+}
+
+bool terminal_as_before(const monitor& m) {
+    termios now{};
+    if (tcgetattr(m.terminal, &now) != 0) return false;
+    const termios& b = m.terminal_before;
+    return now.c_iflag == b.c_iflag && now.c_oflag == b.c_oflag && now.c_cflag == b.c_cflag &&
+           now.c_lflag == b.c_lflag && std::memcmp(now.c_cc, b.c_cc, sizeof b.c_cc) == 0;
 }
 
 bool wait_reading_console(monitor& m, double seconds) {
@@ -206,7 +222,8 @@ void kill_monitor(monitor& m) {
         waitpid(m.pid, nullptr, 0);
     }
     if (m.console >= 0) close(m.console);
-    m.console = -1;
+    if (m.terminal >= 0) close(m.terminal);
+    m.console = m.terminal = -1;
 }
 
 std::string file_text(const std::string& path) {

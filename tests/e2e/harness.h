@@ -5,6 +5,7 @@
 #pragma once
 
 #include <sys/types.h>
+#include <termios.h>
 
 #include <string>
 #include <vector>
@@ -36,6 +37,8 @@ enum class output_to { file, console };
 struct monitor {
     pid_t pid = -1;
     int console = -1;          // the terminal's side we type into and read
+    int terminal = -1;         // the monitor's side, kept open here too
+    termios terminal_before{}; // its settings before the monitor started
     std::string console_text;  // everything the terminal showed
     std::string out_path, err_path;
     int status = -1;           // wait status once it has ended
@@ -53,6 +56,8 @@ bool wait_exit(monitor& m, double seconds = 20);
 // True while the monitor keeps running for the given time.
 bool still_running_after(monitor& m, double seconds);
 void kill_monitor(monitor& m);
+// The terminal's settings are what they were before the monitor ran.
+bool terminal_as_before(const monitor& m);
 std::string file_text(const std::string& path);
 
 }  // namespace e2e

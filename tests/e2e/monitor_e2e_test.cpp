@@ -1,10 +1,12 @@
 // The real monitor against the simulated radio, from the operator's seat.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
+#include <thread>
 #include <tuple>
 #include <string>
 
@@ -314,6 +316,99 @@ TEST(RadioSimCommandLine, MalformedScenarioIsRefusedBeforeTheLineExists) {
     EXPECT_EQ(out, "radio-sim: " + file + ":3: string without its closing quote\n");
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(dir + "/dosdevices/com240")));
     std::filesystem::remove(file);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace e2e;
+
+// Every line in the file is whole and has one of the layouts.
+void expect_whole_lines(const std::string& text) {
+    ASSERT_FALSE(text.empty());
+    EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        const std::string line = text.substr(start, end - start);
+        const bool ok = line == "IC-9100 recieving ready" || (line.rfind("Msg:", 0) == 0 && line.size() == 24) ||
+                        line.size() == 48 || line.size() == 53 || line.size() == 54;
+        EXPECT_TRUE(ok) << line;
+    }
+    EXPECT_EQ(start, text.size());
+}
+
+class Interrupted : public ::testing::TestWithParam<int> {};
+
+// A signal while reports flow into a file: nothing complete is lost, and
+// the terminal is as it was.
+TEST_P(Interrupted, KeepsEveryLineAndRestoresTheTerminal) {
+    if (under_wine()) GTEST_SKIP() << "POSIX signals and terminal settings: the Linux build's";
+    const int signal_number = GetParam();
+    radio sim = start_radio({"--loop"},
+                            "await 2\nmessage \"flowing\"\ncallsign 02 \"N1DEMO\" \"\" \"CQCQCQ\" \"\" \"\"\npause 3\n");
+    ASSERT_GT(sim.com, 0);
+    monitor m = start_monitor();
+    ASSERT_TRUE(wait_for(m, m.err_path, "\xA2 :"));
+    type(m, std::to_string(sim.com) + "\r");
+    ASSERT_TRUE(wait_for(m, m.out_path, "flowing"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    if (signal_number == 0) {
+        type(m, "\x03");  // Ctrl-C at the terminal: SIGINT, from the terminal itself
+    } else {
+        kill(m.pid, signal_number);
+    }
+    ASSERT_TRUE(wait_exit(m));
+    ASSERT_TRUE(WIFSIGNALED(m.status));
+    EXPECT_EQ(WTERMSIG(m.status), signal_number ? signal_number : SIGINT);
+    EXPECT_TRUE(terminal_as_before(m));
+    expect_whole_lines(file_text(m.out_path));
+    EXPECT_EQ(file_text(m.err_path).find("Hit anykey"), std::string::npos);
+    kill_monitor(m);
+    stop_radio(sim);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, Interrupted, ::testing::Values(0, SIGINT, SIGTERM, SIGHUP, SIGQUIT),
+                         [](const auto& info) {
+                             switch (info.param) {
+                                 case 0: return std::string("CtrlC");
+                                 case SIGINT: return std::string("SIGINT");
+                                 case SIGTERM: return std::string("SIGTERM");
+                                 case SIGHUP: return std::string("SIGHUP");
+                                 default: return std::string("SIGQUIT");
+                             }
+                         });
+
+TEST(EndsCleanly, TerminalIsRestoredAfterTheLastKey) {
+    radio sim = start_radio({}, "");
+    monitor m = start_monitor();
+    ASSERT_TRUE(wait_for(m, m.err_path, "\xA2 :"));
+    ASSERT_TRUE(wait_reading_console(m));
+    type(m, std::to_string(sim.com) + "\r");
+    ASSERT_TRUE(wait_for(m, m.out_path, "ready"));
+    type(m, "\x1B");
+    ASSERT_TRUE(wait_for(m, m.err_path, "Hit anykey"));
+    type(m, "k");
+    ASSERT_TRUE(wait_exit(m));
+    if (!under_wine()) {
+        EXPECT_TRUE(terminal_as_before(m));
+    }
+    kill_monitor(m);
+    stop_radio(sim);
+}
+
+TEST(RadioSim, RemovesItsLinkWhenStopped) {
+    for (int s : {SIGTERM, SIGINT, SIGHUP}) {
+        radio sim = start_radio({}, "");
+        const std::string link = prefix() + "/dosdevices/com" + std::to_string(sim.com);
+        ASSERT_TRUE(std::filesystem::is_symlink(link));
+        kill(sim.pid, s);
+        int status;
+        waitpid(sim.pid, &status, 0);
+        sim.pid = -1;
+        EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link))) << s;
+        stop_radio(sim);
+    }
 }
 
 }  // namespace
