@@ -1,7 +1,11 @@
 // The real monitor against the simulated radio, from the operator's seat.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
+#include <termios.h>
+#include <unistd.h>
 #include <sys/wait.h>
 
 #include <filesystem>
@@ -409,6 +413,64 @@ TEST(RadioSim, RemovesItsLinkWhenStopped) {
         EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link))) << s;
         stop_radio(sim);
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Opens a published COM line as a controller would, raw.
+int open_as_controller(const e2e::radio& sim) {
+    const std::string link = e2e::prefix() + "/dosdevices/com" + std::to_string(sim.com);
+    const int fd = open(link.c_str(), O_RDWR | O_NOCTTY);
+    termios t{};
+    tcgetattr(fd, &t);
+    cfmakeraw(&t);
+    tcsetattr(fd, TCSANOW, &t);
+    return fd;
+}
+
+std::size_t read_for(int fd, std::size_t wanted, double seconds) {
+    std::size_t got = 0;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    pollfd p{fd, POLLIN, 0};
+    while (got < wanted && std::chrono::steady_clock::now() < end && poll(&p, 1, 100) >= 0) {
+        char buf[4096];
+        if (!(p.revents & POLLIN)) continue;
+        const ssize_t n = read(fd, buf, sizeof buf);
+        if (n > 0) got += static_cast<std::size_t>(n);
+    }
+    return got;
+}
+
+TEST(RadioSim, LineRateTakesASecondFor1920Bytes) {
+    e2e::radio sim = e2e::start_radio({"--line-rate", "--no-echo"}, "hex 41*1920\n");
+    const int fd = open_as_controller(sim);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(write(fd, "\xFD", 1), 1);  // the scenario starts once a controller speaks
+    EXPECT_EQ(read_for(fd, 1920, 20), 1920u);
+    // Never faster than the line: a lower bound only, so a slow machine passes.
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
+    close(fd);
+    e2e::stop_radio(sim);
+}
+
+TEST(RadioSim, EchoesAndAnswersFramesForTheRadio) {
+    e2e::radio sim = e2e::start_radio({"--negative"}, "");
+    const int fd = open_as_controller(sim);
+    const std::string setup("\xFE\xFE\x7C\xE0\x20\x00\x00\x01\xFD", 9);
+    ASSERT_EQ(write(fd, setup.data(), setup.size()), static_cast<ssize_t>(setup.size()));
+    std::string got;
+    pollfd p{fd, POLLIN, 0};
+    while (got.size() < setup.size() + 6 && poll(&p, 1, 5000) > 0) {
+        char buf[64];
+        const ssize_t n = read(fd, buf, sizeof buf);
+        if (n <= 0) break;
+        got.append(buf, static_cast<std::size_t>(n));
+    }
+    EXPECT_EQ(got, setup + "\xFE\xFE\xE0\x7C\xFA\xFD");
+    close(fd);
+    e2e::stop_radio(sim);
 }
 
 }  // namespace
