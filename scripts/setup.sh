@@ -2,6 +2,8 @@
 # Installs the Debian packages a task needs, if any are missing.
 #   scripts/setup.sh build     compiler, CMake, GoogleTest
 #   scripts/setup.sh windows   the MinGW-w64 cross compiler and Wine
+#   scripts/setup.sh fuzz      clang with libFuzzer and the sanitizers
+#   scripts/setup.sh bench     valgrind
 set -euo pipefail
 
 packages=()
@@ -9,6 +11,8 @@ for group in "$@"; do
   case "$group" in
     build) packages+=(g++ cmake make googletest libgtest-dev) ;;
     windows) packages+=(g++-mingw-w64-x86-64 wine wine64) ;;
+    fuzz) packages+=(clang libclang-rt-dev) ;;
+    bench) packages+=(valgrind time) ;;
     *) echo "setup.sh: unknown group $group" >&2; exit 2 ;;
   esac
 done
