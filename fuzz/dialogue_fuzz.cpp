@@ -4,17 +4,11 @@
 #include <string>
 
 #include "fake_platform.h"
+#include "require.h"
 #include "monitor/messages.h"
 #include "monitor/monitor.h"
 
 namespace {
-
-void require(bool ok, const char* what) {
-    if (!ok) {
-        std::fprintf(stderr, "property broken: %s\n", what);
-        std::abort();
-    }
-}
 
 bool is_device_path(const std::string& p) {
     if (p.size() > 15 || p.rfind("\\\\.\\COM", 0) != 0) return false;

@@ -6,16 +6,10 @@
 
 #include "civ/civ.h"
 #include "fake_platform.h"
+#include "require.h"
 #include "report/report.h"
 
 namespace {
-
-void require(bool ok, const char* what) {
-    if (!ok) {
-        std::fprintf(stderr, "property broken: %s\n", what);
-        std::abort();
-    }
-}
 
 void check_line(const std::string& line) {
     require(!line.empty() && line.back() == '\n', "a report line ends in a line end");
