@@ -244,16 +244,17 @@ int run(const options& o, const scenario& steps) {
             ++answered;
         }
         // The scenario moves on when the line has sent everything before.
-        while (controller_seen && line.queue.empty() && now >= resume_at) {
-            if (next_step >= steps.size()) {
-                if (!o.loop || steps.empty()) break;
-                next_step = 0;
-            }
-            const step& s = steps[next_step];
-            if (s.kind == step::await && answered < s.number) break;
+        auto can_move_on = [&] {
+            if (!controller_seen || !line.queue.empty() || now < resume_at) return false;
+            if (next_step >= steps.size() && (!o.loop || steps.empty())) return false;
+            const step& s = steps[next_step < steps.size() ? next_step : 0];
+            return s.kind != step::await || answered >= s.number;
+        };
+        while (can_move_on()) {
+            if (next_step >= steps.size()) next_step = 0;
+            const step& s = steps[next_step++];
             if (s.kind == step::send) line.queue.push_back(s.data);
             if (s.kind == step::pause) resume_at = now + s.number / 1000.0;
-            ++next_step;
         }
 
         double wait = send_some(line, now);
@@ -261,9 +262,10 @@ int run(const options& o, const scenario& steps) {
             const double until = answers.front().first - now;
             if (wait < 0 || until < wait) wait = until;
         }
-        if (controller_seen && line.queue.empty() && resume_at > now && next_step < steps.size()) {
+        if (controller_seen && line.queue.empty() && resume_at > now) {
             if (wait < 0 || resume_at - now < wait) wait = resume_at - now;
         }
+        if (line.queue.empty() && can_move_on()) wait = 0;
         pollfd p{master, static_cast<short>(POLLIN | (line.queue.empty() || o.line_rate ? 0 : POLLOUT)), 0};
         const int timeout = wait < 0 ? 1000 : static_cast<int>(wait * 1000) + 1;
         if (poll(&p, 1, timeout) <= 0 || !(p.revents & POLLIN)) continue;

@@ -124,7 +124,9 @@ int read_port(port_t port, unsigned char* byte) {
     const int fd = static_cast<int>(port);
     const timespec deadline = deadline_after(read_timeout_ms < 0 ? 0 : read_timeout_ms);
     pollfd p{fd, POLLIN, 0};
-    if (poll(&p, 1, read_timeout_ms) > 0) {
+    const int ready = poll(&p, 1, read_timeout_ms);
+    if (ready == 0) return 0;  // the whole time-out has passed
+    if (ready > 0) {
         const ssize_t n = read(fd, read_ahead, sizeof read_ahead);
         if (n > 0) {
             ahead_next = 1;

@@ -10,6 +10,7 @@ namespace {
 // The line settings record: all zero until the driver fills it, and kept
 // as it is when the driver cannot.
 DCB line_record;
+DWORD read_timeout_ms;  // what a read that finds nothing should take
 
 HANDLE handle_of(port_t port) { return reinterpret_cast<HANDLE>(port); }
 
@@ -38,17 +39,24 @@ void set_timeouts(port_t port, const line_timeouts& t) {
     timeouts.WriteTotalTimeoutMultiplier = t.write_total_multiplier;
     timeouts.WriteTotalTimeoutConstant = t.write_total_constant;
     SetCommTimeouts(handle_of(port), &timeouts);
+    read_timeout_ms = t.read_total_multiplier + t.read_total_constant;
 }
 
 int read_port(port_t port, unsigned char* byte) {
+    LARGE_INTEGER start, now, frequency;
+    QueryPerformanceCounter(&start);
     DWORD transferred = 0;
-    if (!ReadFile(handle_of(port), byte, 1, &transferred, nullptr)) {
-        // A port that has gone away (a USB adapter pulled) fails at once,
-        // every time: take the time-out all the same, or the loop spins.
-        Sleep(10);
-        return 0;
-    }
-    return transferred == 1 ? 1 : 0;
+    const BOOL ok = ReadFile(handle_of(port), byte, 1, &transferred, nullptr);
+    if (ok && transferred == 1) return 1;
+    // A port that has gone away (a USB adapter pulled) answers at once,
+    // every time, failed or empty: take the time-out all the same, or the
+    // loop spins.
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    const LONGLONG elapsed_ms = (now.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart;
+    if (elapsed_ms < static_cast<LONGLONG>(read_timeout_ms))
+        Sleep(static_cast<DWORD>(read_timeout_ms - elapsed_ms));
+    return 0;
 }
 
 void write_port(port_t port, const unsigned char* bytes, int count) {

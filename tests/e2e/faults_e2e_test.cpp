@@ -1,0 +1,148 @@
+// The real monitor against what goes wrong: a line that vanishes, noise,
+// over-long frames, odd answers. Nothing that was complete may be lost.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "harness.h"
+#include "report_layout.h"
+
+namespace {
+
+using namespace e2e;
+
+const std::string PROMPT_END = "\xA2 :";
+const std::string OPEN_ERROR = "\x83\x49\x81\x5B\x83\x76\x83\x93\x81\x45\x83\x47\x83\x89\x81\x5B\r\n";
+const std::string READY = "IC-9100 recieving ready\r\n";
+
+// User and system CPU time of a process so far, in seconds.
+double cpu_seconds(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string all((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    std::istringstream fields(all.substr(all.rfind(')') + 2));
+    std::string f;
+    unsigned long long ticks = 0;
+    for (int i = 3; i <= 15 && fields >> f; ++i)
+        if (i >= 14) ticks += std::stoull(f);
+    return static_cast<double>(ticks) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+class Faults : public ::testing::Test {
+  protected:
+    void TearDown() override {
+        kill_monitor(mon);
+        stop_radio(sim);
+    }
+    void start_watching(const std::vector<std::string>& options, const std::string& scenario) {
+        sim = start_radio(options, scenario);
+        ASSERT_GT(sim.com, 0) << sim.log;
+        mon = start_monitor();
+        ASSERT_TRUE(wait_for(mon, mon.err_path, PROMPT_END));
+        ASSERT_TRUE(wait_reading_console(mon));
+        type(mon, std::to_string(sim.com) + "\r");
+    }
+    void end_with_esc() {
+        type(mon, "\x1B");
+        ASSERT_TRUE(wait_for(mon, mon.err_path, "Hit anykey\r\n"));
+        type(mon, "k");
+        ASSERT_TRUE(wait_exit(mon));
+        EXPECT_TRUE(WIFEXITED(mon.status) && WEXITSTATUS(mon.status) == 0);
+    }
+    radio sim;
+    monitor mon;
+};
+
+TEST_F(Faults, LineThatVanishesKeepsThePaceAndEscStillEnds) {
+    start_watching({}, "await 2\nmessage \"before the cable\"\n");
+    ASSERT_TRUE(wait_for(mon, mon.out_path, "before the cable"));
+    kill(sim.pid, SIGKILL);  // its side of the line is gone at once
+    waitpid(sim.pid, nullptr, 0);
+    sim.pid = -1;
+    const double before = cpu_seconds(mon.pid);
+    EXPECT_TRUE(still_running_after(mon, 3.0));
+    const double used = cpu_seconds(mon.pid) - before;
+    RecordProperty("cpu_seconds_in_3s", std::to_string(used));
+    if (under_wine()) {
+        // Wine's ReadFile spins inside itself for the whole read time-out
+        // on a line that has hung up; the program's loop is not the cause.
+        std::printf("note: under Wine the CPU bound is not checked (%.2f s used in 3 s)\n", used);
+    } else {
+        EXPECT_LT(used, 0.15) << "over 5% of a core while the line is gone: the loop spins";
+    }
+    end_with_esc();
+    EXPECT_EQ(file_text(mon.out_path), READY + "Msg:before the cable    \r\n");
+}
+
+TEST_F(Faults, NoiseAndOverlongFramesOnlyEverGiveWholeLines) {
+    if (under_wine())
+        GTEST_SKIP() << "Wine's serial emulation loses the input of some noise streams: after a few KiB the "
+                        "line is empty though the program never read it";
+    std::mt19937 random(9100);
+    std::ostringstream scenario;
+    scenario << "await 2\n";
+    // Frames of 300 and 3000 bytes: the buffer's ceiling, and then some.
+    scenario << "hex FE FE E0 7C 20 00 01 00 01 41*291 FD\n";
+    scenario << "hex FE FE E0 7C 20 01 01 42*2993 FD\n";
+    // 1 MiB of noise; every 16th piece starts a report frame afresh, to be
+    // ended by whichever FD the noise brings next.
+    for (int line = 0; line < 4096; ++line) {
+        scenario << "hex";
+        if (line % 16 == 0) scenario << " FD FE FE E0 7C 20 0" << (line / 16) % 2 << " 01";
+        for (int i = 0; i < 256; ++i) {
+            char b[4];
+            std::snprintf(b, sizeof b, " %02X", static_cast<unsigned>(random() & 0xFF));
+            scenario << b;
+        }
+        scenario << "\n";
+    }
+    // End whatever frame the noise left open, then one we can wait for.
+    scenario << "hex FD\nmessage \"end of noise\"\n";
+    start_watching({}, scenario.str());
+    ASSERT_TRUE(wait_for(mon, mon.out_path, "end of noise", 120)) << sim.log;
+    end_with_esc();
+    int reports = 0;
+    const std::string out = file_text(mon.out_path);
+    EXPECT_EQ(check_report_lines(out, &reports), "");
+    EXPECT_EQ(out.rfind("Msg:end of noise        \r\n"), out.size() - 26);
+    EXPECT_GE(reports, 100);
+    RecordProperty("report_lines", reports);
+}
+
+TEST_F(Faults, OddAnswersFromAFile) {
+    if (under_wine()) GTEST_SKIP() << "Wine's console gets no keys while standard input is a file";
+    sim = start_radio({}, "");
+    const std::string com = std::to_string(sim.com);
+    const struct {
+        const char* name;
+        std::string input;
+        std::string out;
+    } cases[] = {
+        {"nul bytes", std::string("\0\0" "5\n", 4) + com + "\n", OPEN_ERROR + READY},
+        {"10000 characters, then the number", std::string(10000, 'x') + "\n" + com + "\n", OPEN_ERROR + READY},
+        {"the number, then 10000 characters", com + std::string(10000, 'x') + "\n1\n", READY},
+        {"30 digits", std::string(30, '7') + "\n" + com + "\n", OPEN_ERROR + READY},
+        {"no final line end", com, READY},
+    };
+    const std::string input = prefix() + "/odd-answers-" + std::to_string(getpid());
+    for (const auto& c : cases) {
+        { std::ofstream(input, std::ios::binary) << c.input; }
+        mon = start_monitor(output_to::file, input);
+        ASSERT_TRUE(wait_for(mon, mon.out_path, READY)) << c.name << file_text(mon.out_path);
+        end_with_esc();
+        EXPECT_EQ(file_text(mon.out_path), c.out) << c.name;
+        kill_monitor(mon);
+        mon = monitor{};
+    }
+    std::filesystem::remove(input);
+}
+
+}  // namespace
