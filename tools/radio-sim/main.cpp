@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -267,7 +268,7 @@ int run(const options& o, const scenario& steps) {
         }
         if (line.queue.empty() && can_move_on()) wait = 0;
         pollfd p{master, static_cast<short>(POLLIN | (line.queue.empty() || o.line_rate ? 0 : POLLOUT)), 0};
-        const int timeout = wait < 0 ? 1000 : static_cast<int>(wait * 1000) + 1;
+        const int timeout = wait < 0 ? 1000 : static_cast<int>(std::ceil(wait * 1000));
         if (poll(&p, 1, timeout) <= 0 || !(p.revents & POLLIN)) continue;
 
         unsigned char buf[1024];
