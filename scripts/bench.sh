@@ -24,7 +24,8 @@ per_byte=$(awk -v a="$full" -v b="$base" -v n="$bytes" 'BEGIN { printf "%.1f", (
 
 size_of() { stat -c %s "$1" | awk '{ printf "%.0f KiB", $1 / 1024 }'; }
 
-build/monitor_bench "$@" --markdown docs/performance.md --command "scripts/bench.sh $*" \
+command="scripts/bench.sh${*:+ $*}"
+build/monitor_bench "$@" --markdown docs/performance.md --command "$command" \
   --figure "instructions per received byte (callgrind)" "$per_byte" "(figure only)" "$frames report frames through frame assembly and both lines" \
   --figure "size of the Linux binary" "$(size_of build/ic9100-monitor)" "(figure only)" "build/ic9100-monitor, release" \
   --figure "size of the Windows .exe" "$(size_of build-win/ic9100-monitor.exe)" "(figure only)" "static, stripped; needs only KERNEL32 and msvcrt"
