@@ -55,18 +55,6 @@ double seconds_since(clock_type::time_point t) {
     return std::chrono::duration<double>(clock_type::now() - t).count();
 }
 
-double cpu_seconds(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string all((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    if (all.empty()) return 0;
-    std::istringstream fields(all.substr(all.rfind(')') + 2));
-    std::string f;
-    unsigned long long ticks = 0;
-    for (int i = 3; i <= 15 && fields >> f; ++i)
-        if (i >= 14) ticks += std::stoull(f);
-    return static_cast<double>(ticks) / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
 long peak_kib(pid_t pid) {
     std::ifstream status("/proc/" + std::to_string(pid) + "/status");
     for (std::string line; std::getline(status, line);)

@@ -24,18 +24,6 @@ const std::string PROMPT_END = "\xA2 :";
 const std::string OPEN_ERROR = "\x83\x49\x81\x5B\x83\x76\x83\x93\x81\x45\x83\x47\x83\x89\x81\x5B\r\n";
 const std::string READY = "IC-9100 recieving ready\r\n";
 
-// User and system CPU time of a process so far, in seconds.
-double cpu_seconds(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string all((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    std::istringstream fields(all.substr(all.rfind(')') + 2));
-    std::string f;
-    unsigned long long ticks = 0;
-    for (int i = 3; i <= 15 && fields >> f; ++i)
-        if (i >= 14) ticks += std::stoull(f);
-    return static_cast<double>(ticks) / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
 class Faults : public ::testing::Test {
   protected:
     void TearDown() override {

@@ -234,3 +234,20 @@ std::string file_text(const std::string& path) {
 }
 
 }  // namespace e2e
+
+namespace e2e {
+
+double cpu_seconds(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    const std::string all((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    if (all.empty()) return 0;
+    // utime and stime are fields 14 and 15; the name in field 2 may hold spaces.
+    std::istringstream fields(all.substr(all.rfind(')') + 2));
+    std::string f;
+    unsigned long long ticks = 0;
+    for (int i = 3; i <= 15 && fields >> f; ++i)
+        if (i >= 14) ticks += std::stoull(f);
+    return static_cast<double>(ticks) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+}  // namespace e2e

@@ -59,5 +59,7 @@ void kill_monitor(monitor& m);
 // The terminal's settings are what they were before the monitor ran.
 bool terminal_as_before(const monitor& m);
 std::string file_text(const std::string& path);
+// User and system CPU time of a process so far, in seconds.
+double cpu_seconds(pid_t pid);
 
 }  // namespace e2e
