@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test: natively, the Windows build under
-# Wine, everything again under AddressSanitizer and UndefinedBehaviorSanitizer,
-# then each fuzz target for a bounded time (FUZZ_SECONDS, default 60).
+# Sets up, builds and runs every test: under AddressSanitizer and
+# UndefinedBehaviorSanitizer, each fuzz target for a bounded time
+# (FUZZ_SECONDS, default 60), then the release builds, native and for
+# Windows (under Wine), whose summary closes the output.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh build windows fuzz
+scripts/sanitize.sh
+scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
 scripts/build-windows.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DIC9100_WINDOWS_BUILD="$PWD/build-win" >/dev/null
 cmake --build build -j"$(nproc)"
-(cd build && ctest --output-on-failure --timeout 300 -j"$(nproc)")
-scripts/sanitize.sh
-scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
+cd build
+ctest --output-on-failure --timeout 300 -j"$(nproc)"
