@@ -134,3 +134,40 @@ TEST_F(Faults, OddAnswersFromAFile) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace e2e;
+
+// Started with no terminal at all (from a service, say): nothing to read
+// keys from, so the monitor runs until it is told to stop, losing nothing.
+TEST(NoTerminal, MonitorsUntilASignalEndsIt) {
+    if (under_wine()) GTEST_SKIP() << "POSIX sessions and signals: the Linux build's";
+    radio sim = start_radio({}, "await 2\nmessage \"no terminal\"\n");
+    const std::string base = prefix() + "/no-terminal-" + std::to_string(getpid());
+    { std::ofstream(base + ".in") << sim.com << "\n"; }
+    const pid_t pid = fork();
+    if (pid == 0) {
+        setsid();  // no controlling terminal from here on
+        freopen((base + ".in").c_str(), "r", stdin);
+        freopen((base + ".out").c_str(), "w", stdout);
+        freopen((base + ".err").c_str(), "w", stderr);
+        setenv("WINEPREFIX", prefix().c_str(), 1);
+        execl(IC9100_MONITOR_PATH, IC9100_MONITOR_PATH, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    for (int i = 0; i < 2000 && file_text(base + ".out").find("no terminal") == std::string::npos; ++i)
+        usleep(10000);
+    EXPECT_EQ(file_text(base + ".out"), READY + "Msg:no terminal         \r\n");
+    usleep(200000);
+    EXPECT_EQ(waitpid(pid, nullptr, WNOHANG), 0) << "still monitoring";
+    kill(pid, SIGTERM);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
+    EXPECT_EQ(file_text(base + ".err").find("Hit anykey"), std::string::npos);
+    stop_radio(sim);
+    for (const char* ext : {".in", ".out", ".err"}) std::filesystem::remove(base + ext);
+}
+
+}  // namespace
