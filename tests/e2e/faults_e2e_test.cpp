@@ -72,8 +72,8 @@ TEST_F(Faults, LineThatVanishesKeepsThePaceAndEscStillEnds) {
 
 TEST_F(Faults, NoiseAndOverlongFramesOnlyEverGiveWholeLines) {
     if (under_wine())
-        GTEST_SKIP() << "Wine's serial emulation loses the input of some noise streams: after a few KiB the "
-                        "line is empty though the program never read it";
+        GTEST_SKIP() << "Wine's serial emulation at times loses a full-speed noise stream: after a few KiB "
+                        "the line is empty though the program never read it";
     std::mt19937 random(9100);
     std::ostringstream scenario;
     scenario << "await 2\n";
