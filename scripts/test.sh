@@ -5,6 +5,9 @@
 # Windows (under Wine), whose summary closes the output.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Wine wants a home even where the environment names none.
+: "${HOME:=$(getent passwd "$(id -u)" | cut -d: -f6)}"
+export HOME
 scripts/setup.sh build windows fuzz
 scripts/sanitize.sh
 scripts/fuzz.sh "${FUZZ_SECONDS:-60}"
