@@ -205,6 +205,19 @@ TEST_F(EndToEnd, EmptyAnswerEndsAtOnce) {
     EXPECT_EQ(file_text(mon.err_path), BANNER + PROMPT);
 }
 
+TEST_F(EndToEnd, EndOfInputTypedAtTheConsoleEnds) {
+    // Ctrl-Z and Enter on Windows, Ctrl-D on a terminal.
+    mon = start_monitor();
+    std::string prompts = BANNER + PROMPT;
+    ASSERT_TRUE(wait_for(mon, mon.err_path, prompts));
+    ASSERT_TRUE(wait_reading_console(mon));
+    type(mon, under_wine() ? "\x1A\r" : "\x04");
+    ASSERT_TRUE(wait_exit(mon));
+    EXPECT_EQ(exit_code(mon), 0);
+    EXPECT_EQ(file_text(mon.out_path), "");
+    EXPECT_EQ(file_text(mon.err_path), prompts);
+}
+
 TEST_F(EndToEnd, EndOfRedirectedInputEndsTheDialogue) {
     const std::string input = prefix() + "/answers-" + std::to_string(getpid());
     for (const auto& [answers, out, prompts] : std::vector<std::tuple<std::string, std::string, int>>{
