@@ -4,6 +4,7 @@
 
 #include <signal.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -168,6 +169,41 @@ TEST(NoTerminal, MonitorsUntilASignalEndsIt) {
     EXPECT_EQ(file_text(base + ".err").find("Hit anykey"), std::string::npos);
     stop_radio(sim);
     for (const char* ext : {".in", ".out", ".err"}) std::filesystem::remove(base + ext);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace e2e;
+
+// Ctrl-Z hands the terminal back as it was; going on takes key-by-key mode
+// up again, so Esc still works.
+TEST(Suspend, CtrlZRestoresTheTerminalAndContinuingTakesKeysAgain) {
+    if (under_wine()) GTEST_SKIP() << "job control: the Linux build's";
+    radio sim = start_radio({}, "");
+    monitor m = start_monitor();
+    const cleanup ends{sim, m};
+    ASSERT_TRUE(wait_for(m, m.err_path, PROMPT_END));
+    type(m, std::to_string(sim.com) + "\r");
+    ASSERT_TRUE(wait_for(m, m.out_path, READY));
+    type(m, "\x1A");
+    int status = 0;
+    pid_t changed = 0;
+    for (int i = 0; i < 1000 && (changed = waitpid(m.pid, &status, WUNTRACED | WNOHANG)) == 0; ++i) usleep(10000);
+    ASSERT_EQ(changed, m.pid) << "Ctrl-Z did not stop the monitor";
+    ASSERT_TRUE(WIFSTOPPED(status));
+    EXPECT_TRUE(terminal_as_before(m));
+    kill(m.pid, SIGCONT);
+    termios t{};
+    for (int i = 0; i < 500 && (tcgetattr(m.terminal, &t), t.c_lflag & ICANON); ++i) usleep(10000);
+    EXPECT_FALSE(t.c_lflag & (ICANON | ECHO));
+    type(m, "\x1B");
+    ASSERT_TRUE(wait_for(m, m.err_path, "Hit anykey"));
+    type(m, "k");
+    ASSERT_TRUE(wait_exit(m));
+    EXPECT_TRUE(WIFEXITED(m.status) && WEXITSTATUS(m.status) == 0);
+    EXPECT_TRUE(terminal_as_before(m));
 }
 
 }  // namespace

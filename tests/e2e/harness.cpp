@@ -95,6 +95,7 @@ radio start_radio(const std::vector<std::string>& options, const std::string& sc
     r.pid = fork();
     if (r.pid == 0) {
         dup2(out[1], STDOUT_FILENO);
+        dup2(out[1], STDERR_FILENO);  // never the test's own streams
         close(out[0]);
         close(out[1]);
         std::vector<std::string> argv = {IC9100_RADIO_SIM_PATH, "--prefix", prefix(), "--verbose"};

@@ -59,6 +59,16 @@ void kill_monitor(monitor& m);
 // The terminal's settings are what they were before the monitor ran.
 bool terminal_as_before(const monitor& m);
 std::string file_text(const std::string& path);
+// Ends whatever a test started, however the test ends.
+struct cleanup {
+    radio& sim;
+    monitor& mon;
+    ~cleanup() {
+        kill_monitor(mon);
+        stop_radio(sim);
+    }
+};
+
 // User and system CPU time of a process so far, in seconds.
 double cpu_seconds(pid_t pid);
 

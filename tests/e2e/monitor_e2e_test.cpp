@@ -366,6 +366,7 @@ TEST_P(Interrupted, KeepsEveryLineAndRestoresTheTerminal) {
                             "await 2\nmessage \"flowing\"\ncallsign 02 \"N1DEMO\" \"\" \"CQCQCQ\" \"\" \"\"\npause 3\n");
     ASSERT_GT(sim.com, 0);
     monitor m = start_monitor();
+    const cleanup ends{sim, m};
     ASSERT_TRUE(wait_for(m, m.err_path, "\xA2 :"));
     type(m, std::to_string(sim.com) + "\r");
     ASSERT_TRUE(wait_for(m, m.out_path, "flowing"));
@@ -381,8 +382,6 @@ TEST_P(Interrupted, KeepsEveryLineAndRestoresTheTerminal) {
     EXPECT_TRUE(terminal_as_before(m));
     expect_whole_lines(file_text(m.out_path));
     EXPECT_EQ(file_text(m.err_path).find("Hit anykey"), std::string::npos);
-    kill_monitor(m);
-    stop_radio(sim);
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, Interrupted, ::testing::Values(0, SIGINT, SIGTERM, SIGHUP, SIGQUIT),
@@ -399,6 +398,7 @@ INSTANTIATE_TEST_SUITE_P(Signals, Interrupted, ::testing::Values(0, SIGINT, SIGT
 TEST(EndsCleanly, TerminalIsRestoredAfterTheLastKey) {
     radio sim = start_radio({}, "");
     monitor m = start_monitor();
+    const cleanup ends{sim, m};
     ASSERT_TRUE(wait_for(m, m.err_path, "\xA2 :"));
     ASSERT_TRUE(wait_reading_console(m));
     type(m, std::to_string(sim.com) + "\r");
@@ -410,8 +410,6 @@ TEST(EndsCleanly, TerminalIsRestoredAfterTheLastKey) {
     if (!under_wine()) {
         EXPECT_TRUE(terminal_as_before(m));
     }
-    kill_monitor(m);
-    stop_radio(sim);
 }
 
 TEST(RadioSim, RemovesItsLinkWhenStopped) {

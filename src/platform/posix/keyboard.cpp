@@ -23,6 +23,8 @@ constexpr int RESTORED_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 int tty = NOT_OPENED;
 termios original;      // as we found the terminal; put back on every way out
 termios polling;       // while the receive loop runs: keys one by one, no echo
+termios reading;       // while a key is awaited: Ctrl-C is a key too
+const termios* in_force = &polling;
 unsigned char pending[64];
 int pending_count;
 int second_code = -1;
@@ -36,17 +38,31 @@ void restore_and_end(int signal_number) {
     raise(signal_number);
 }
 
+// Ctrl-Z: hand the shell its terminal back while we are stopped, and take
+// key-by-key mode up again when we go on. SIGSTOP stops us even where the
+// terminal's own stop would be ignored (no shell to continue us).
+void restore_and_stop(int) {
+    restore_terminal();
+    raise(SIGSTOP);
+}
+
+void resume(int) { tcsetattr(tty, TCSANOW, in_force); }
+
+void install(int signal_number, void (*handler)(int), int flags) {
+    struct sigaction old{};
+    sigaction(signal_number, nullptr, &old);
+    if (old.sa_handler == SIG_IGN) return;  // as under nohup: stays ignored
+    struct sigaction act{};
+    act.sa_handler = handler;
+    act.sa_flags = flags;
+    sigemptyset(&act.sa_mask);
+    sigaction(signal_number, &act, nullptr);
+}
+
 void catch_ending_signals() {
-    for (int s : RESTORED_SIGNALS) {
-        struct sigaction old{};
-        sigaction(s, nullptr, &old);
-        if (old.sa_handler == SIG_IGN) continue;  // as under nohup: stays ignored
-        struct sigaction act{};
-        act.sa_handler = restore_and_end;
-        act.sa_flags = SA_RESETHAND;
-        sigemptyset(&act.sa_mask);
-        sigaction(s, &act, nullptr);
-    }
+    for (int s : RESTORED_SIGNALS) install(s, restore_and_end, SA_RESETHAND);
+    install(SIGTSTP, restore_and_stop, SA_RESTART);
+    install(SIGCONT, resume, SA_RESTART);
 }
 
 // The terminal goes into key-by-key mode the first time the keyboard is
@@ -129,15 +145,13 @@ int key_read() {
     }
     if (!keyboard_ready()) return 0;
     // While we wait, Ctrl-C is a key like any other.
-    termios waiting{};
-    tcgetattr(tty, &waiting);
-    termios keys = waiting;
-    keys.c_lflag &= ~(ICANON | ECHO | ISIG);
-    keys.c_cc[VMIN] = 1;
-    keys.c_cc[VTIME] = 0;
-    tcsetattr(tty, TCSANOW, &keys);
+    reading = polling;
+    reading.c_lflag &= ~ISIG;
+    in_force = &reading;
+    tcsetattr(tty, TCSANOW, &reading);
     const int code = next_key();
-    if (tty >= 0) tcsetattr(tty, TCSANOW, &waiting);
+    in_force = &polling;
+    if (tty >= 0) tcsetattr(tty, TCSANOW, &polling);
     return code;
 }
 
