@@ -78,18 +78,13 @@ std::size_t count_of(const std::string& text, const std::string& what) {
 // for the ready line.
 monitor watch(const radio& sim) {
     monitor m = start_monitor();
-    wait_for(m, m.err_path, "\xA2 :");
-    wait_reading_console(m);
-    type(m, std::to_string(sim.com) + "\r");
+    answer_prompt(m, std::to_string(sim.com));
     wait_for(m, m.out_path, "ready");
     return m;
 }
 
 void finish(monitor& m) {
-    type(m, "\x1B");
-    wait_for(m, m.err_path, "Hit anykey", 5);
-    type(m, "k");
-    wait_exit(m, 5);
+    end_with_esc(m);
     kill_monitor(m);
 }
 

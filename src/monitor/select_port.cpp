@@ -58,7 +58,8 @@ answer read_answer() {
             stage = stopped;
         }
     }
-    line_buf[length < 15 ? length : 15] = '\0';
+    constexpr long long LAST = sizeof line_buf - 1;
+    line_buf[length < LAST ? length : LAST] = '\0';
     if (ends_in_cr) --length;  // a CR LF line end is a line end
     if (!got_any || length == 0) return {no_answer, 0};
     if (!has_digits) return {no_number, 0};

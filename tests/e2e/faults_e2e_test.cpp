@@ -21,7 +21,6 @@ namespace {
 
 using namespace e2e;
 
-const std::string PROMPT_END = "\xA2 :";
 const std::string OPEN_ERROR = "\x83\x49\x81\x5B\x83\x76\x83\x93\x81\x45\x83\x47\x83\x89\x81\x5B\r\n";
 const std::string READY = "IC-9100 recieving ready\r\n";
 
@@ -35,15 +34,10 @@ class Faults : public ::testing::Test {
         sim = start_radio(options, scenario);
         ASSERT_GT(sim.com, 0) << sim.log;
         mon = start_monitor();
-        ASSERT_TRUE(wait_for(mon, mon.err_path, PROMPT_END));
-        ASSERT_TRUE(wait_reading_console(mon));
-        type(mon, std::to_string(sim.com) + "\r");
+        ASSERT_TRUE(answer_prompt(mon, std::to_string(sim.com)));
     }
     void end_with_esc() {
-        type(mon, "\x1B");
-        ASSERT_TRUE(wait_for(mon, mon.err_path, "Hit anykey\r\n"));
-        type(mon, "k");
-        ASSERT_TRUE(wait_exit(mon));
+        ASSERT_TRUE(e2e::end_with_esc(mon));
         EXPECT_TRUE(WIFEXITED(mon.status) && WEXITSTATUS(mon.status) == 0);
     }
     radio sim;
@@ -184,8 +178,7 @@ TEST(Suspend, CtrlZRestoresTheTerminalAndContinuingTakesKeysAgain) {
     radio sim = start_radio({}, "");
     monitor m = start_monitor();
     const cleanup ends{sim, m};
-    ASSERT_TRUE(wait_for(m, m.err_path, PROMPT_END));
-    type(m, std::to_string(sim.com) + "\r");
+    ASSERT_TRUE(answer_prompt(m, std::to_string(sim.com)));
     ASSERT_TRUE(wait_for(m, m.out_path, READY));
     type(m, "\x1A");
     int status = 0;
@@ -198,10 +191,7 @@ TEST(Suspend, CtrlZRestoresTheTerminalAndContinuingTakesKeysAgain) {
     termios t{};
     for (int i = 0; i < 500 && (tcgetattr(m.terminal, &t), t.c_lflag & ICANON); ++i) usleep(10000);
     EXPECT_FALSE(t.c_lflag & (ICANON | ECHO));
-    type(m, "\x1B");
-    ASSERT_TRUE(wait_for(m, m.err_path, "Hit anykey"));
-    type(m, "k");
-    ASSERT_TRUE(wait_exit(m));
+    ASSERT_TRUE(end_with_esc(m));
     EXPECT_TRUE(WIFEXITED(m.status) && WEXITSTATUS(m.status) == 0);
     EXPECT_TRUE(terminal_as_before(m));
 }

@@ -193,6 +193,30 @@ bool wait_reading_console(monitor& m, double seconds) {
     }
 }
 
+bool answer_prompt(monitor& m, const std::string& text, int nth) {
+    static const std::string PROMPT_END = "\xA2 :";  // the prompt's last bytes
+    const auto start = clock_type::now();
+    for (;;) {
+        const std::string err = file_text(m.err_path);
+        int prompts = 0;
+        for (std::size_t at = 0; (at = err.find(PROMPT_END, at)) != std::string::npos; at += PROMPT_END.size())
+            ++prompts;
+        if (prompts >= nth) break;
+        if (since(start) > 20) return false;
+        drain(m.console, m.console_text, 10);
+    }
+    if (!wait_reading_console(m)) return false;
+    type(m, text + "\r");
+    return true;
+}
+
+bool end_with_esc(monitor& m, const std::string& last_key) {
+    type(m, "\x1B");
+    if (!wait_for(m, m.err_path, "Hit anykey\r\n")) return false;
+    type(m, last_key);
+    return wait_exit(m);
+}
+
 bool wait_for(monitor& m, const std::string& path, const std::string& needle, double seconds) {
     const auto start = clock_type::now();
     for (;;) {

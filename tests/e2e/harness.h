@@ -50,6 +50,11 @@ void type(monitor& m, const std::string& keys);
 // Waits until the monitor reads its console: under Wine that is when the
 // terminal leaves line mode. Wine throws away what was typed before.
 bool wait_reading_console(monitor& m, double seconds = 20);
+// Types the answer to the nth prompt once that prompt is on the screen and
+// the console reads, as an operator does.
+bool answer_prompt(monitor& m, const std::string& text, int nth = 1);
+// Esc, the farewell, one more key: true once the monitor has ended.
+bool end_with_esc(monitor& m, const std::string& last_key = "k");
 // Waits until a file (or the console, path empty) holds needle.
 bool wait_for(monitor& m, const std::string& path, const std::string& needle, double seconds = 20);
 bool wait_exit(monitor& m, double seconds = 20);

@@ -51,18 +51,11 @@ class EndToEnd : public ::testing::Test {
     // Types the answer to the nth prompt once it is on the screen, as an
     // operator does: a console may drop what was typed before it was up.
     void answer(monitor& m, const std::string& text, int nth = 1) {
-        std::string prompts = BANNER;
-        for (int i = 0; i < nth; ++i) prompts += PROMPT;
-        ASSERT_TRUE(wait_for(m, m.err_path, prompts)) << file_text(m.err_path);
-        ASSERT_TRUE(wait_reading_console(m));
-        type(m, text + "\r");
+        ASSERT_TRUE(answer_prompt(m, text, nth)) << file_text(m.err_path);
     }
     // Esc, the farewell, one more key, and a clean end.
     void finish(monitor& m) {
-        type(m, ESC);
-        ASSERT_TRUE(wait_for(m, m.err_path, FAREWELL)) << file_text(m.err_path);
-        type(m, "x");
-        ASSERT_TRUE(wait_exit(m));
+        ASSERT_TRUE(end_with_esc(m)) << file_text(m.err_path);
         EXPECT_EQ(exit_code(m), 0);
     }
     radio sim;
@@ -367,8 +360,7 @@ TEST_P(Interrupted, KeepsEveryLineAndRestoresTheTerminal) {
     ASSERT_GT(sim.com, 0);
     monitor m = start_monitor();
     const cleanup ends{sim, m};
-    ASSERT_TRUE(wait_for(m, m.err_path, "\xA2 :"));
-    type(m, std::to_string(sim.com) + "\r");
+    ASSERT_TRUE(answer_prompt(m, std::to_string(sim.com)));
     ASSERT_TRUE(wait_for(m, m.out_path, "flowing"));
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     if (signal_number == 0) {
@@ -399,14 +391,9 @@ TEST(EndsCleanly, TerminalIsRestoredAfterTheLastKey) {
     radio sim = start_radio({}, "");
     monitor m = start_monitor();
     const cleanup ends{sim, m};
-    ASSERT_TRUE(wait_for(m, m.err_path, "\xA2 :"));
-    ASSERT_TRUE(wait_reading_console(m));
-    type(m, std::to_string(sim.com) + "\r");
+    ASSERT_TRUE(answer_prompt(m, std::to_string(sim.com)));
     ASSERT_TRUE(wait_for(m, m.out_path, "ready"));
-    type(m, "\x1B");
-    ASSERT_TRUE(wait_for(m, m.err_path, "Hit anykey"));
-    type(m, "k");
-    ASSERT_TRUE(wait_exit(m));
+    ASSERT_TRUE(end_with_esc(m));
     if (!under_wine()) {
         EXPECT_TRUE(terminal_as_before(m));
     }

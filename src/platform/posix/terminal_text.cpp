@@ -88,12 +88,9 @@ int render_for_terminal(const char* text, int count, char* out) {
             continue;
         }
         int length = is_lead_byte(bytes[i]) && i + 1 < count ? 2 : 1;
-        long c = decode(bytes + i, length);
-        if (c < 0 && length == 2) {
-            // Not a pair after all: the second byte may be a character of its own.
-            length = 1;
-            c = -1;
-        }
+        const long c = decode(bytes + i, length);
+        // Not a pair after all: the second byte may be a character of its own.
+        if (c < 0) length = 1;
         const int written = (c < 0 || is_control(c)) ? 0 : encode(c, out + n);
         if (written == 0) out[n++] = '.';
         n += written;
