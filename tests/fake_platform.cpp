@@ -6,7 +6,6 @@
 
 #include "civ/civ.h"
 #include "monitor/monitor.h"
-#include "monitor/port_handle.h"
 
 namespace fake {
 
@@ -24,7 +23,7 @@ void reset() {
     civ::frame_start = 0;
     monitor::port_number = 0;
     std::memset(monitor::line_buf, 0, sizeof monitor::line_buf);
-    monitor::port_handle = FAKE_PORT;
+    civ::port_handle = FAKE_PORT;
     monitor::setup_state = 0;
 }
 
@@ -52,7 +51,10 @@ using fake::the;
 
 port_t open_port(const char* device_path) {
     the.opened.push_back(device_path);
-    return the.port_opens(device_path) ? fake::FAKE_PORT : INVALID_PORT;
+    if (!the.port_opens(device_path)) return INVALID_PORT;
+    if (the.closed) the.events.push_back(std::string("opened:") + device_path);
+    the.closed = the.gone = false;
+    return fake::FAKE_PORT;
 }
 
 bool set_line(port_t, const line_settings& settings) {
@@ -65,9 +67,18 @@ void set_timeouts(port_t, const line_timeouts& timeouts) { the.timeouts = timeou
 int read_port(port_t port, unsigned char* byte) {
     if (port != fake::FAKE_PORT || the.closed) std::abort();
     if (++the.reads > fake::RUNAWAY_READS) std::abort();
-    if (the.line_pos >= the.line.size()) return 0;
+    for (auto at = the.gone_at.begin(); at != the.gone_at.end(); ++at)
+        if (*at == the.line_pos) {
+            the.gone_at.erase(at);
+            the.gone = true;
+            break;
+        }
+    if (the.gone || the.line_pos >= the.line.size() || !the.line[the.line_pos]) {
+        if (!the.gone && the.line_pos < the.line.size()) ++the.line_pos;
+        the.now_ms += 10;
+        return 0;
+    }
     const auto b = the.line[the.line_pos++];
-    if (!b) return 0;
     *byte = *b;
     return 1;
 }
@@ -82,6 +93,12 @@ void close_port(port_t) {
     the.closed = true;
     the.events.push_back("closed");
 }
+
+bool line_gone(port_t) { return the.gone; }
+
+long long clock_ms() { return the.now_ms; }
+
+void sleep_ms(int ms) { the.now_ms += ms; }
 
 bool key_test() {
     if (the.key_pos < the.keys.size()) return the.keys[the.key_pos].after_reads <= the.reads;

@@ -24,6 +24,10 @@ struct state {
     bool line_accepted = true;
     std::vector<std::optional<unsigned char>> line;  // one entry per read; nullopt: time-out
     std::size_t line_pos = 0;
+    // Line positions at which a read finds the device gone; it stays gone
+    // until the port is opened again.
+    std::vector<std::size_t> gone_at;
+    long long now_ms = 0;  // a read that finds nothing takes 10 ms
     std::vector<key_press> keys;
     std::size_t key_pos = 0;
     bool esc_when_line_ends = true;  // press Esc once the line script is played out
@@ -38,6 +42,7 @@ struct state {
     std::optional<platform::line_timeouts> timeouts;
     long reads = 0;
     bool closed = false;
+    bool gone = false;
 };
 
 extern state the;

@@ -7,7 +7,6 @@
 #include "fake_platform.h"
 #include "monitor/messages.h"
 #include "monitor/monitor.h"
-#include "monitor/port_handle.h"
 
 namespace {
 
@@ -41,7 +40,7 @@ class ReceiveLoop : public ::testing::Test {
   protected:
     void SetUp() override {
         fake::reset();
-        monitor::port_handle = 42;
+        civ::port_handle = 42;
     }
     std::vector<std::string> run(const line_t& line) {
         fake::the.line = line;

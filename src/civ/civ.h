@@ -2,6 +2,8 @@
 // bytes into frames.
 #pragma once
 
+#include "platform/platform.h"
+
 namespace civ {
 
 inline constexpr unsigned char PREAMBLE = 0xFE;
@@ -22,6 +24,9 @@ inline constexpr int FRAME_BUF_SIZE = 255;
 // frame_len stops here: the bytes of an over-long frame keep replacing the
 // one at this position, so positions 254 and beyond are never written.
 inline constexpr int FRAME_LEN_CEILING = 253;
+
+// The serial line to the radio, open from the end of port selection on.
+extern platform::port_t port_handle;
 
 extern unsigned char frame_buf[FRAME_BUF_SIZE];
 extern int frame_len;

@@ -1,17 +1,17 @@
 #include "civ/civ.h"
 
-#include "monitor/port_handle.h"
 #include "platform/platform.h"
 
 namespace civ {
 
+platform::port_t port_handle = platform::INVALID_PORT;
 unsigned char frame_buf[FRAME_BUF_SIZE];
 int frame_len;
 int frame_start;
 
 int receive_frame_byte() {
     unsigned char received;
-    if (platform::read_port(monitor::port_handle, &received) != 1) return 0;
+    if (platform::read_port(port_handle, &received) != 1) return 0;
 
     frame_buf[frame_len] = received;
     if (received == PREAMBLE) frame_start = frame_len;

@@ -1,8 +1,10 @@
 #include "monitor/monitor.h"
+#include "platform/platform.h"
 
 // Exit status: 0 when the operator ends the program, 1 when the port
 // refused the line settings.
 int main() {
+    platform::start_up();
     switch (monitor::select_port()) {
         case monitor::input_ended:
             return 0;
@@ -11,6 +13,5 @@ int main() {
         case monitor::port_opened:
             break;
     }
-    monitor::run_receive_loop();
-    return 0;
+    return monitor::run_receive_loop() ? 0 : 1;
 }

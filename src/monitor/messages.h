@@ -16,6 +16,9 @@ inline constexpr char OPEN_ERROR[] = "\x83\x49\x81\x5B\x83\x76\x83\x93\x81\x45\x
 // "ＤＣＢのエラー" (DCB error): the line settings were refused
 inline constexpr char DCB_ERROR[] = "\x82\x63\x82\x62\x82\x61\x82\xCC\x83\x47\x83\x89\x81\x5B\n";
 inline constexpr char READY[] = "IC-9100 recieving ready\n";
+// The line went away (a cable pulled, the radio's USB port gone); said once,
+// and the same port is opened again as soon as it is back.
+inline constexpr char LINE_LOST[] = "IC-9100 line lost, waiting for it\n";
 inline constexpr char FAREWELL[] = "Hit anykey\n";
 
 // Writes a whole text literal, without its terminating zero.

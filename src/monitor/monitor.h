@@ -14,6 +14,11 @@ extern char line_buf[16];
 extern int setup_state;
 
 port_result select_port();
-void run_receive_loop();
+// Sets up the open port_handle: line settings, then the read time-outs.
+// false, with the message said, when the port refuses the settings.
+bool set_up_line();
+// true when the operator ended it, false when the port, opened again after
+// the line was lost, refused the line settings.
+bool run_receive_loop();
 
 }  // namespace monitor

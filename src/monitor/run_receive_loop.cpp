@@ -1,7 +1,6 @@
 #include "civ/civ.h"
 #include "monitor/messages.h"
 #include "monitor/monitor.h"
-#include "monitor/port_handle.h"
 #include "platform/platform.h"
 #include "report/report.h"
 
@@ -11,24 +10,71 @@ namespace monitor {
 // sent, 6: answered, 7: ready announced and monitoring.
 int setup_state;
 
+using civ::port_handle;
+
 namespace {
 
 constexpr int KEY_CTRL_C = 3;
 constexpr int KEY_ESC = 27;
+// While the line is away: how often the port is tried again, and how long
+// a pass lasts, as long as a read that finds nothing.
+constexpr int REOPEN_EVERY_MS = 1000;
+constexpr int AWAY_PASS_MS = 10;
+
+bool line_away;
+long long next_reopen_ms;
 
 void send(const unsigned char (&frame)[civ::SETUP_FRAME_SIZE]) {
     platform::write_port(port_handle, frame, civ::SETUP_FRAME_SIZE);
 }
 
-}  // namespace
+void lose_line() {
+    platform::close_port(port_handle);
+    port_handle = platform::INVALID_PORT;
+    line_away = true;
+    next_reopen_ms = platform::clock_ms() + REOPEN_EVERY_MS;
+    say_out(LINE_LOST);
+}
 
-void run_receive_loop() {
+enum reopen_result { still_away, reopened, refused };
+
+// The same device as before (line_buf still holds its path), set up as at
+// the start; the radio has lost our setup with the line, so the handshake
+// starts again.
+reopen_result try_reopen() {
+    if (platform::clock_ms() < next_reopen_ms) {
+        platform::sleep_ms(AWAY_PASS_MS);
+        return still_away;
+    }
+    next_reopen_ms = platform::clock_ms() + REOPEN_EVERY_MS;
+    port_handle = platform::open_port(line_buf);
+    if (port_handle == platform::INVALID_PORT) {
+        platform::sleep_ms(AWAY_PASS_MS);
+        return still_away;
+    }
+    if (!set_up_line()) return refused;
+    line_away = false;
     civ::frame_len = 0;
     setup_state = 2;
+    return reopened;
+}
+
+}  // namespace
+
+bool run_receive_loop() {
+    civ::frame_len = 0;
+    setup_state = 2;
+    line_away = false;
     for (;;) {
         if (platform::key_test()) {
             const int key = platform::key_read() & 0xFF;
             if (key == KEY_CTRL_C || key == KEY_ESC) break;
+        }
+
+        if (line_away) {
+            const reopen_result r = try_reopen();
+            if (r == refused) return false;
+            if (r == still_away) continue;
         }
 
         if (setup_state == 2) {
@@ -44,7 +90,10 @@ void run_receive_loop() {
             setup_state = 7;
         }
 
-        if (!civ::receive_frame_byte()) continue;
+        if (!civ::receive_frame_byte()) {
+            if (platform::line_gone(port_handle)) lose_line();
+            continue;
+        }
         report::show_callsign_report();
         report::show_message_report();
         // Whatever the radio answers moves the handshake on by one stage.
@@ -53,9 +102,10 @@ void run_receive_loop() {
         civ::frame_len = 0;
     }
 
-    platform::close_port(port_handle);
+    if (!line_away) platform::close_port(port_handle);
     say_err(FAREWELL);
     platform::key_read();
+    return true;
 }
 
 }  // namespace monitor

@@ -1,13 +1,14 @@
 #include <cstdio>
 
+#include "civ/civ.h"
 #include "monitor/messages.h"
 #include "monitor/monitor.h"
-#include "monitor/port_handle.h"
 #include "platform/platform.h"
 
 namespace monitor {
 
-platform::port_t port_handle = platform::INVALID_PORT;
+using civ::port_handle;
+
 int port_number;
 char line_buf[16];
 
@@ -87,15 +88,19 @@ port_result select_port() {
         say_out(OPEN_ERROR);
     }
 
+    return set_up_line() ? port_opened : line_refused;
+}
+
+bool set_up_line() {
     if (!platform::set_line(port_handle, {8, 19200, false, false})) {
         // Left open on purpose: the process ends right after this.
         say_out(DCB_ERROR);
-        return line_refused;
+        return false;
     }
     // A one-byte read returns as soon as the byte is there, else after
     // 10 ms; this is the receive loop's only clock.
     platform::set_timeouts(port_handle, {10, 0, 10, 0, 0});
-    return port_opened;
+    return true;
 }
 
 }  // namespace monitor

@@ -28,6 +28,11 @@ struct line_timeouts {
     unsigned write_total_constant;
 };
 
+// Called first thing: standard input, output and error are open from then
+// on (on a null device where they were closed), so no device opened later
+// can take their place and receive what is meant for them.
+void start_up();
+
 // Opens "\\.\COMn" for reading and writing, shared with nobody.
 port_t open_port(const char* device_path);
 // Reads the present settings, changes the ones given, applies them. false
@@ -38,6 +43,13 @@ void set_timeouts(port_t port, const line_timeouts& timeouts);
 int read_port(port_t port, unsigned char* byte);
 void write_port(port_t port, const unsigned char* bytes, int count);
 void close_port(port_t port);
+// True once a read has found the device gone (unplugged, hung up): nothing
+// more will arrive until the port is closed and opened again.
+bool line_gone(port_t port);
+
+// Milliseconds on a clock that never goes back, and a plain wait.
+long long clock_ms();
+void sleep_ms(int ms);
 
 // The console's own keyboard, not standard input. key_test answers at once
 // and removes nothing; key_read waits for one key code, without echo and

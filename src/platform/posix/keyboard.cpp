@@ -2,14 +2,16 @@
 // which may be a file holding the port number.
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 
 #include "platform/platform.h"
+#include "platform/posix/console.h"
 #include "platform/terminal_keys.h"
 
 namespace platform {
@@ -17,53 +19,33 @@ namespace platform {
 namespace {
 
 constexpr int NOT_OPENED = -2;
-constexpr int SEQUENCE_WAIT_MS = 100;  // the rest of an escape sequence
-constexpr int RESTORED_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+// A terminal writes a key's whole escape sequence at once: only an Esc that
+// came last needs a wait for more, and a short one (as tmux's).
+constexpr int SEQUENCE_WAIT_MS = 10;
+// While bytes keep arriving the loop asks for keys once a pass; a look at
+// the terminal once a millisecond is as quick for the operator.
+constexpr long KEY_POLL_EVERY_NS = 1000000;
 
 int tty = NOT_OPENED;
-termios original;      // as we found the terminal; put back on every way out
-termios polling;       // while the receive loop runs: keys one by one, no echo
-termios reading;       // while a key is awaited: Ctrl-C is a key too
-const termios* in_force = &polling;
+// The terminal's settings: as we found it (put back on every way out), for
+// the receive loop (keys one by one, no echo) and while a key is awaited
+// (Ctrl-C is a key too). Prepared before any is used, for the signal
+// handlers, which only choose between them.
+enum { original, polling, reading };
+termios modes[3];
+volatile sig_atomic_t tty_in_force = -1;  // the terminal, once its modes are set
+volatile sig_atomic_t mode_in_force = original;
 unsigned char pending[64];
 int pending_count;
 int second_code = -1;
+timespec last_poll;
 
-void restore_terminal() { tcsetattr(tty, TCSANOW, &original); }
-
-void restore_and_end(int signal_number) {
-    restore_terminal();
-    // The handler was reset on entry: this raise ends the process as the
-    // signal would have, once the handler returns.
-    raise(signal_number);
+void apply(int mode) {
+    mode_in_force = mode;
+    if (tty >= 0) tcsetattr(tty, TCSANOW, &modes[mode]);
 }
 
-// Ctrl-Z: hand the shell its terminal back while we are stopped, and take
-// key-by-key mode up again when we go on. SIGSTOP stops us even where the
-// terminal's own stop would be ignored (no shell to continue us).
-void restore_and_stop(int) {
-    restore_terminal();
-    raise(SIGSTOP);
-}
-
-void resume(int) { tcsetattr(tty, TCSANOW, in_force); }
-
-void install(int signal_number, void (*handler)(int), int flags) {
-    struct sigaction old{};
-    sigaction(signal_number, nullptr, &old);
-    if (old.sa_handler == SIG_IGN) return;  // as under nohup: stays ignored
-    struct sigaction act{};
-    act.sa_handler = handler;
-    act.sa_flags = flags;
-    sigemptyset(&act.sa_mask);
-    sigaction(signal_number, &act, nullptr);
-}
-
-void catch_ending_signals() {
-    for (int s : RESTORED_SIGNALS) install(s, restore_and_end, SA_RESETHAND);
-    install(SIGTSTP, restore_and_stop, SA_RESTART);
-    install(SIGCONT, resume, SA_RESTART);
-}
+void restore_terminal() { posix::restore_console(); }
 
 // The terminal goes into key-by-key mode the first time the keyboard is
 // used, that is when the receive loop starts. Ctrl-C stays a signal.
@@ -71,26 +53,38 @@ bool keyboard_ready() {
     if (tty == NOT_OPENED) {
         tty = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
         if (tty < 0) return false;
-        if (tcgetattr(tty, &original) != 0) {
+        if (tcgetattr(tty, &modes[original]) != 0) {
             close(tty);
             tty = -1;
             return false;
         }
-        polling = original;
-        polling.c_lflag &= ~(ICANON | ECHO);
-        polling.c_cc[VMIN] = 1;
-        polling.c_cc[VTIME] = 0;
-        catch_ending_signals();
+        modes[polling] = modes[original];
+        modes[polling].c_lflag &= ~(ICANON | ECHO);
+        modes[polling].c_cc[VMIN] = 1;
+        modes[polling].c_cc[VTIME] = 0;
+        modes[reading] = modes[polling];
+        modes[reading].c_lflag &= ~ISIG;
         std::atexit(restore_terminal);
-        tcsetattr(tty, TCSANOW, &polling);
+        tty_in_force = tty;
+        apply(polling);
     }
     return tty >= 0;
 }
 
 // A terminal that has gone away counts as no terminal from then on.
 void lose_terminal() {
+    tty_in_force = -1;
     close(tty);
     tty = -1;
+}
+
+bool poll_due() {
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const long long since = (now.tv_sec - last_poll.tv_sec) * 1000000000LL + (now.tv_nsec - last_poll.tv_nsec);
+    if (since >= 0 && since < KEY_POLL_EVERY_NS) return false;
+    last_poll = now;
+    return true;
 }
 
 bool bytes_within(int ms) {
@@ -133,7 +127,7 @@ int next_key() {
 
 bool key_test() {
     if (second_code >= 0 || pending_count > 0) return true;
-    if (!keyboard_ready()) return false;
+    if (!poll_due() || !keyboard_ready()) return false;
     return bytes_within(0);
 }
 
@@ -145,14 +139,30 @@ int key_read() {
     }
     if (!keyboard_ready()) return 0;
     // While we wait, Ctrl-C is a key like any other.
-    reading = polling;
-    reading.c_lflag &= ~ISIG;
-    in_force = &reading;
-    tcsetattr(tty, TCSANOW, &reading);
+    apply(reading);
     const int code = next_key();
-    in_force = &polling;
-    if (tty >= 0) tcsetattr(tty, TCSANOW, &polling);
+    apply(polling);
     return code;
 }
+
+namespace posix {
+
+void restore_console() {
+    const int fd = tty_in_force;
+    if (fd < 0) return;
+    const int saved = errno;
+    tcsetattr(fd, TCSANOW, &modes[original]);
+    errno = saved;
+}
+
+void reapply_console() {
+    const int fd = tty_in_force;
+    if (fd < 0) return;
+    const int saved = errno;
+    tcsetattr(fd, TCSANOW, &modes[mode_in_force]);
+    errno = saved;
+}
+
+}  // namespace posix
 
 }  // namespace platform

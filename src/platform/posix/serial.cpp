@@ -3,14 +3,18 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
+#include <cstdlib>
 
 #include "platform/platform.h"
 #include "platform/posix/com_ports.h"
+#include "platform/posix/port_release.h"
 #include "platform/posix/write_all.h"
 
 namespace platform {
@@ -18,11 +22,33 @@ namespace platform {
 namespace {
 
 // Bytes that one read(2) brought in beyond the one asked for: a burst from
-// the radio then costs one system call instead of one per byte.
-unsigned char read_ahead[512];
+// the radio then costs one system call instead of one per byte. As large as
+// what a terminal device hands over in one read.
+unsigned char read_ahead[4096];
 int ahead_next;
 int ahead_end;
 int read_timeout_ms = -1;
+bool gone;
+// The port we hold for ourselves alone, for the signal handlers to let go.
+volatile sig_atomic_t exclusive_fd = -1;
+
+void release_at_exit() { posix::release_port(); }
+
+// The console (the controlling terminal, or a terminal behind standard
+// input, output or error) is never a serial line: setting it up would take
+// the operator's keyboard and screen.
+bool is_console(int fd) {
+    struct stat port;
+    if (fstat(fd, &port) != 0 || !S_ISCHR(port.st_mode)) return false;
+    struct stat other;
+    for (int std_fd = 0; std_fd <= 2; ++std_fd)
+        if (isatty(std_fd) && fstat(std_fd, &other) == 0 && other.st_rdev == port.st_rdev) return true;
+    const int tty = open("/dev/tty", O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (tty < 0) return false;
+    const bool same = fstat(tty, &other) == 0 && other.st_rdev == port.st_rdev;
+    close(tty);
+    return same;
+}
 
 bool speed_of(int baud_rate, speed_t* speed) {
     switch (baud_rate) {
@@ -68,14 +94,24 @@ port_t open_port(const char* device_path) {
     if (fd < 0) return INVALID_PORT;
     // Nobody else may use the port while we do, as on Windows, where a port
     // is opened without sharing. TIOCEXCL stops other opens (but root's);
-    // the lock stops every program that locks ports as well.
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    // the lock stops every program that locks ports as well. A device that
+    // is no terminal has no TIOCEXCL (ENOTTY, EINVAL) and fails later, when
+    // its line settings are refused.
+    if (is_console(fd) || flock(fd, LOCK_EX | LOCK_NB) != 0) {
         close(fd);
         return INVALID_PORT;
     }
-    ioctl(fd, TIOCEXCL);
+    if (ioctl(fd, TIOCEXCL) == 0) {
+        exclusive_fd = fd;
+        static const bool registered = std::atexit(release_at_exit) == 0;
+        (void)registered;
+    } else if (errno != ENOTTY && errno != EINVAL) {
+        close(fd);
+        return INVALID_PORT;
+    }
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     ahead_next = ahead_end = 0;
+    gone = false;
     return fd;
 }
 
@@ -98,7 +134,8 @@ bool set_line(port_t port, const line_settings& settings) {
     t.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON | IXOFF | IXANY);
     t.c_oflag &= ~OPOST;
     t.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-    t.c_cflag |= CREAD;
+    // CLOCAL: a CI-V cable has no carrier detect to hang up on.
+    t.c_cflag |= CREAD | CLOCAL;
     t.c_cc[VMIN] = 1;
     t.c_cc[VTIME] = 0;
     if (tcsetattr(fd, TCSANOW, &t) != 0) return false;
@@ -124,9 +161,10 @@ int read_port(port_t port, unsigned char* byte) {
     const int fd = static_cast<int>(port);
     const timespec deadline = deadline_after(read_timeout_ms < 0 ? 0 : read_timeout_ms);
     pollfd p{fd, POLLIN, 0};
-    const int ready = poll(&p, 1, read_timeout_ms);
+    const int ready = gone ? -1 : poll(&p, 1, read_timeout_ms);
     if (ready == 0) return 0;  // the whole time-out has passed
-    if (ready > 0) {
+    if (ready > 0 && (p.revents & POLLIN)) {
+        // What arrived before a hang-up is still read first.
         const ssize_t n = read(fd, read_ahead, sizeof read_ahead);
         if (n > 0) {
             ahead_next = 1;
@@ -134,6 +172,9 @@ int read_port(port_t port, unsigned char* byte) {
             *byte = read_ahead[0];
             return 1;
         }
+        if (n == 0 || (errno != EINTR && errno != EAGAIN)) gone = true;
+    } else if (ready > 0) {
+        gone = true;  // POLLHUP, POLLERR, POLLNVAL
     }
     // A line that has gone away (a USB adapter pulled) reports at once,
     // every time: wait out the time-out all the same so that the caller's
@@ -149,8 +190,24 @@ void write_port(port_t port, const unsigned char* bytes, int count) {
 }
 
 void close_port(port_t port) {
+    posix::release_port();
     close(static_cast<int>(port));
     ahead_next = ahead_end = 0;
 }
+
+bool line_gone(port_t) { return gone && ahead_next >= ahead_end; }
+
+namespace posix {
+
+void release_port() {
+    const int fd = exclusive_fd;
+    if (fd < 0) return;
+    const int saved = errno;
+    ioctl(fd, TIOCNXCL);
+    exclusive_fd = -1;
+    errno = saved;
+}
+
+}  // namespace posix
 
 }  // namespace platform

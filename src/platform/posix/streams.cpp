@@ -1,9 +1,13 @@
 // Standard input and the two text streams.
+#include <fcntl.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdio>
 
 #include "platform/platform.h"
+#include "platform/posix/console.h"
 #include "platform/posix/terminal_text.h"
 #include "platform/posix/write_all.h"
 #include "platform/text_mode.h"
@@ -33,6 +37,14 @@ void write_text(int fd, const char* text, int count) {
 }
 
 }  // namespace
+
+void start_up() {
+    posix::catch_signals();
+    // open() takes the lowest free descriptor, so going up from 0 fills
+    // exactly the closed ones.
+    for (int fd = 0; fd <= 2; ++fd)
+        if (fcntl(fd, F_GETFD) == -1 && errno == EBADF) open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+}
 
 int read_input_char() {
     const int c = std::getchar();

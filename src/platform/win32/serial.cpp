@@ -66,4 +66,6 @@ void write_port(port_t port, const unsigned char* bytes, int count) {
 
 void close_port(port_t port) { CloseHandle(handle_of(port)); }
 
+bool line_gone(port_t) { return false; }
+
 }  // namespace platform

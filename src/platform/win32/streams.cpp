@@ -30,6 +30,10 @@ void write_text(DWORD which, const char* text, int count) {
 
 }  // namespace
 
+// A Windows process whose standard handles are missing has no handle that
+// a port could take the place of: CreateFile never hands out those values.
+void start_up() {}
+
 int read_input_char() {
     const int c = std::getchar();
     return c == EOF ? -1 : c;
