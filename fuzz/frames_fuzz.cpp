@@ -46,7 +46,14 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
         report::show_callsign_report();
         report::show_message_report();
         require(fake::the.events.size() <= events + 1, "at most one line per frame");
-        if (fake::the.events.size() == events + 1) check_line(fake::the.events.back().substr(4));
+        if (fake::the.events.size() == events + 1) {
+            const std::string line = fake::the.events.back().substr(4);
+            check_line(line);
+            // A line only from a frame of at least its full length: FD at
+            // position 27 (message) or 45 (call signs) at the earliest.
+            const bool message = line.rfind("Msg:", 0) == 0 && line.size() == 25;
+            require(civ::frame_len >= (message ? 28 : 46), "a line only from a frame of its full length");
+        }
         civ::frame_len = 0;
     }
     return 0;

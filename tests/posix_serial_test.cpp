@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -63,7 +64,8 @@ TEST_F(PosixSerial, SetsOnlyWhatItMustAndMakesTheLineRaw) {
     tcgetattr(slave, &before);
     // A pseudo-terminal keeps no parity or character size of its own; stop
     // bits and the modem-line setting show what is kept.
-    before.c_cflag |= CSTOPB | CRTSCTS | CLOCAL;
+    before.c_cflag |= CSTOPB | CRTSCTS;
+    before.c_cflag &= ~CLOCAL;
     before.c_iflag |= INPCK | ICRNL | IXON;
     cfsetspeed(&before, B9600);
     ASSERT_EQ(tcsetattr(slave, TCSANOW, &before), 0);
@@ -82,9 +84,9 @@ TEST_F(PosixSerial, SetsOnlyWhatItMustAndMakesTheLineRaw) {
     EXPECT_FALSE(t.c_lflag & (ICANON | ECHO | ISIG));
     EXPECT_FALSE(t.c_iflag & (ICRNL | IXON));
     EXPECT_FALSE(t.c_oflag & OPOST);
-    // Kept as the driver had them.
+    EXPECT_TRUE(t.c_cflag & CLOCAL) << "a CI-V cable has no carrier detect";
+    // Kept as the driver had it.
     EXPECT_TRUE(t.c_cflag & CSTOPB);
-    EXPECT_TRUE(t.c_cflag & CLOCAL);
 }
 
 TEST_F(PosixSerial, EveryByteValuePassesUnchangedBothWays) {
@@ -128,15 +130,24 @@ TEST_F(PosixSerial, LineThatWentAwayKeepsThePace) {
     close(master);  // the radio's side is gone, as when a USB cable is pulled
     master = open("/dev/null", O_RDONLY);
     unsigned char b;
+    EXPECT_FALSE(platform::line_gone(port));
     const auto start = clock_type::now();
     for (int i = 0; i < 5; ++i) EXPECT_EQ(platform::read_port(port, &b), 0);
     EXPECT_GE(clock_type::now() - start, std::chrono::milliseconds(45));
+    EXPECT_TRUE(platform::line_gone(port));
 }
 
-TEST_F(PosixSerial, PortIsNotShared) {
+// A pseudo-terminal keeps its exclusive flag after the last close while the
+// other side is open: closing must clear it, or only root could open it.
+TEST_F(PosixSerial, PortIsNotSharedWhileOpen) {
     open_com7();
     EXPECT_EQ(platform::open_port("\\\\.\\COM7"), platform::INVALID_PORT);
+    int exclusive = 0;
+    ASSERT_EQ(ioctl(slave, TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 1);
     platform::close_port(port);
+    ASSERT_EQ(ioctl(slave, TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0);
     port = platform::open_port("\\\\.\\COM7");
     EXPECT_NE(port, platform::INVALID_PORT);
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -120,6 +121,57 @@ TEST_F(ReceiveLoop, OnlyEscAndCtrlCEndTheLoop) {
         EXPECT_EQ(fake::the.events.back(), "key");
         EXPECT_EQ(fake::the.events[fake::the.events.size() - 2], std::string("err:") + monitor::FAREWELL);
     }
+}
+
+// A line that goes away (a cable pulled) is said once, tried again about
+// once a second without an error each time, and set up from the start when
+// it is back: a frame cut off by the loss never joins the next one.
+class LostLine : public ReceiveLoop {
+  protected:
+    void SetUp() override {
+        ReceiveLoop::SetUp();
+        std::strcpy(monitor::line_buf, "\\\\.\\COM3");
+        fake::the.port_opens = [this](const std::string&) {
+            tries_at.push_back(fake::the.now_ms);
+            return static_cast<int>(tries_at.size()) > failed_tries;
+        };
+    }
+    std::vector<long long> tries_at;
+    int failed_tries = 0;
+    const line_t half_message{MESSAGE.begin(), MESSAGE.begin() + 10};
+    const std::string LOST = std::string("out:") + monitor::LINE_LOST;
+};
+
+TEST_F(LostLine, ReopensTheSamePortAndStartsTheHandshakeAgain) {
+    failed_tries = 2;
+    fake::the.gone_at = {OK.size() + half_message.size()};
+    EXPECT_EQ(run(OK + half_message + OK + OK + MESSAGE),
+              with_farewell({SENT_CALLSIGN, SENT_MESSAGE, "closed", LOST, "opened:\\\\.\\COM3", SENT_CALLSIGN,
+                             SENT_MESSAGE, READY, MESSAGE_LINE}));
+    ASSERT_EQ(tries_at.size(), 3u);
+    for (std::size_t i = 1; i < tries_at.size(); ++i) {
+        EXPECT_GE(tries_at[i] - tries_at[i - 1], 1000);
+        EXPECT_LE(tries_at[i] - tries_at[i - 1], 1100);
+    }
+    EXPECT_EQ(fake::the.opened, std::vector<std::string>(3, "\\\\.\\COM3"));
+}
+
+TEST_F(LostLine, EscEndsItWhileTheLineIsAway) {
+    failed_tries = 1000;
+    fake::the.gone_at = {OK.size()};
+    fake::the.esc_when_line_ends = false;
+    fake::the.keys = {{static_cast<long>(OK.size()) + 1, 'a'}, {static_cast<long>(OK.size()) + 1, 27}, {0, 'z'}};
+    EXPECT_EQ(run(OK + OK), (std::vector<std::string>{SENT_CALLSIGN, SENT_MESSAGE, "closed", LOST, "key", "key",
+                                                       std::string("err:") + monitor::FAREWELL, "key"}));
+}
+
+TEST_F(LostLine, SettingsRefusedOnReopeningEndTheProgram) {
+    fake::the.gone_at = {0};
+    fake::the.esc_when_line_ends = false;
+    fake::the.line_accepted = false;
+    EXPECT_FALSE(monitor::run_receive_loop());
+    EXPECT_EQ(fake::the.events, (std::vector<std::string>{SENT_CALLSIGN, "closed", LOST, "opened:\\\\.\\COM3",
+                                                          std::string("out:") + monitor::DCB_ERROR}));
 }
 
 }  // namespace

@@ -12,6 +12,10 @@ struct field {
     int count;
 };
 
+// The frame's FD comes at this position at the earliest: a frame that ends
+// sooner was cut short, and its fields would show what earlier frames left.
+constexpr int LAYOUT_LENGTH = 45;
+
 constexpr field FIELDS[] = {
     {"", 9, 8}, {"  /", 17, 4}, {"   ", 21, 8}, {"   ", 29, 8}, {"   ", 37, 8},
 };
@@ -26,7 +30,7 @@ int append(char* line, int len, const char* text) {
 void show_callsign_report() {
     const unsigned char* f = civ::frame_buf;
     if (f[0] != civ::PREAMBLE || f[1] != civ::PREAMBLE || f[4] != civ::REPORT_COMMAND ||
-        f[5] != 0x00 || f[6] != 0x01)
+        f[5] != 0x00 || f[6] != 0x01 || civ::frame_len <= LAYOUT_LENGTH)
         return;
 
     // Field bytes go out exactly as the radio sent them, zero bytes included.

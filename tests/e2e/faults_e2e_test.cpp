@@ -166,34 +166,3 @@ TEST(NoTerminal, MonitorsUntilASignalEndsIt) {
 }
 
 }  // namespace
-
-namespace {
-
-using namespace e2e;
-
-// Ctrl-Z hands the terminal back as it was; going on takes key-by-key mode
-// up again, so Esc still works.
-TEST(Suspend, CtrlZRestoresTheTerminalAndContinuingTakesKeysAgain) {
-    if (under_wine()) GTEST_SKIP() << "job control: the Linux build's";
-    radio sim = start_radio({}, "");
-    monitor m = start_monitor();
-    const cleanup ends{sim, m};
-    ASSERT_TRUE(answer_prompt(m, std::to_string(sim.com)));
-    ASSERT_TRUE(wait_for(m, m.out_path, READY));
-    type(m, "\x1A");
-    int status = 0;
-    pid_t changed = 0;
-    for (int i = 0; i < 1000 && (changed = waitpid(m.pid, &status, WUNTRACED | WNOHANG)) == 0; ++i) usleep(10000);
-    ASSERT_EQ(changed, m.pid) << "Ctrl-Z did not stop the monitor";
-    ASSERT_TRUE(WIFSTOPPED(status));
-    EXPECT_TRUE(terminal_as_before(m));
-    kill(m.pid, SIGCONT);
-    termios t{};
-    for (int i = 0; i < 500 && (tcgetattr(m.terminal, &t), t.c_lflag & ICANON); ++i) usleep(10000);
-    EXPECT_FALSE(t.c_lflag & (ICANON | ECHO));
-    ASSERT_TRUE(end_with_esc(m));
-    EXPECT_TRUE(WIFEXITED(m.status) && WEXITSTATUS(m.status) == 0);
-    EXPECT_TRUE(terminal_as_before(m));
-}
-
-}  // namespace

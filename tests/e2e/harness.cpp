@@ -130,7 +130,9 @@ void stop_radio(radio& r) {
     r.pid = r.log_fd = -1;
 }
 
-monitor start_monitor(output_to out, const std::string& stdin_file) {
+namespace {
+
+monitor launch(output_to out, const std::string& stdin_file, const std::vector<std::string>& argv) {
     static int count = 0;
     monitor m;
     const std::string base = prefix() + "/run-" + std::to_string(getpid()) + "-" + std::to_string(++count);
@@ -162,12 +164,42 @@ monitor start_monitor(output_to out, const std::string& stdin_file) {
         setenv("WINEDEBUG", "-all", 1);
         setenv("LANG", "C.UTF-8", 1);
         unsetenv("LC_ALL");
-        exec(monitor_command());
+        exec(argv);
     }
     // Held open, so that the terminal's settings outlive the monitor.
     m.terminal = terminal;
     fcntl(m.console, F_SETFL, fcntl(m.console, F_GETFL) | O_NONBLOCK);
     return m;
+}
+
+}  // namespace
+
+monitor start_monitor(output_to out, const std::string& stdin_file) {
+    return launch(out, stdin_file, monitor_command());
+}
+
+monitor start_monitor_in_shell(const std::string& script) {
+    std::string command;
+    for (const auto& word : monitor_command()) command += (command.empty() ? "" : " ") + word;
+    setenv("MONITOR", command.c_str(), 1);
+    return launch(output_to::file, "", {"/bin/bash", "-c", script});
+}
+
+pid_t monitor_under(const monitor& shell) {
+    // The shell's children, and theirs, are listed by the kernel.
+    std::vector<pid_t> parents = {shell.pid};
+    for (std::size_t i = 0; i < parents.size(); ++i) {
+        const std::string base = "/proc/" + std::to_string(parents[i]);
+        std::ifstream children(base + "/task/" + std::to_string(parents[i]) + "/children");
+        for (pid_t child; children >> child;) {
+            std::ifstream comm("/proc/" + std::to_string(child) + "/comm");
+            std::string name;
+            std::getline(comm, name);
+            if (name.find("ic9100") != std::string::npos) return child;
+            parents.push_back(child);
+        }
+    }
+    return -1;
 }
 
 void type(monitor& m, const std::string& keys) {

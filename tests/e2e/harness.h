@@ -46,6 +46,11 @@ struct monitor {
 
 // stdin_file empty: standard input is the console, as when typed.
 monitor start_monitor(output_to out = output_to::file, const std::string& stdin_file = "");
+// The monitor started by a shell, as bash -c script, with its command in
+// $MONITOR: for pipelines, closed streams and job control. pid is the shell's.
+monitor start_monitor_in_shell(const std::string& script);
+// The monitor's own process under a shell started as above; -1 if none.
+pid_t monitor_under(const monitor& shell);
 void type(monitor& m, const std::string& keys);
 // Waits until the monitor reads its console: under Wine that is when the
 // terminal leaves line mode. Wine throws away what was typed before.

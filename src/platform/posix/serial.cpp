@@ -10,7 +10,9 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/platform.h"
 #include "platform/posix/com_ports.h"
@@ -86,8 +88,14 @@ timespec deadline_after(int ms) {
 }  // namespace
 
 port_t open_port(const char* device_path) {
-    char device[4096];
-    if (!posix::com_device(device_path, device, sizeof device)) return INVALID_PORT;
+    // A port opened again (the line came back) is the device it was: while
+    // a COM link is away, /dev/ttyS(n-1) is not the same port.
+    static char opened_path[32], opened_device[4096];
+    char device[sizeof opened_device];
+    if (std::strcmp(device_path, opened_path) == 0)
+        std::memcpy(device, opened_device, sizeof device);
+    else if (!posix::com_device(device_path, device, sizeof device))
+        return INVALID_PORT;
     // Non-blocking only for the open itself, which could otherwise wait for
     // a modem's carrier.
     const int fd = open(device, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -112,6 +120,8 @@ port_t open_port(const char* device_path) {
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     ahead_next = ahead_end = 0;
     gone = false;
+    std::snprintf(opened_path, sizeof opened_path, "%s", device_path);
+    std::memcpy(opened_device, device, sizeof device);
     return fd;
 }
 
