@@ -18,6 +18,7 @@
 #include <sstream>
 #include <string>
 
+#include "com_link.h"
 #include "frames.h"
 #include "scenario.h"
 
@@ -31,7 +32,9 @@ constexpr const char* USAGE =
     "Plays an IC-9100 on a virtual serial line for ic9100-monitor. Without\n"
     "SCENARIO it plays a built-in demo.\n"
     "\n"
-    "  --com N        publish the line as COM N (default: the first free one)\n"
+    "  --com N        publish the line as COM N (default: the first free one);\n"
+    "                 a COM N that is there already is refused unless it is a\n"
+    "                 link left behind by a radio-sim that is gone\n"
     "  --prefix DIR   the Wine prefix whose dosdevices/comN names the line\n"
     "                 (default: $WINEPREFIX, else ~/.wine)\n"
     "  --no-echo      do not echo the controller's bytes (a CI-V line does)\n"
@@ -57,7 +60,7 @@ struct options {
 };
 
 volatile sig_atomic_t stop_signal = 0;
-std::string published_link;
+com_link published;
 
 void on_signal(int s) { stop_signal = s; }
 
@@ -151,7 +154,8 @@ int open_line(std::string* slave_name, int* slave_keep) {
     return master;
 }
 
-bool publish(const options& o, const std::string& slave_name, int* com) {
+// -1 once published, else the exit status.
+int publish(const options& o, const std::string& slave_name) {
     std::string prefix = o.prefix;
     if (prefix.empty()) {
         const char* wp = std::getenv("WINEPREFIX");
@@ -161,26 +165,16 @@ bool publish(const options& o, const std::string& slave_name, int* com) {
     const std::string dir = prefix + "/dosdevices";
     mkdir(prefix.c_str(), 0755);
     mkdir(dir.c_str(), 0755);
-    for (int n = o.com ? o.com : 1; n <= (o.com ? o.com : 256); ++n) {
-        const std::string link = dir + "/com" + std::to_string(n);
-        if (o.com) unlink(link.c_str());  // a stale link from an earlier run
-        if (symlink(slave_name.c_str(), link.c_str()) == 0) {
-            published_link = link;
-            *com = n;
-            return true;
-        }
-        if (errno != EEXIST) {
-            std::fprintf(stderr, "radio-sim: cannot create %s: %s\n", link.c_str(), std::strerror(errno));
-            return false;
-        }
-    }
-    std::fprintf(stderr, "radio-sim: no free COM number in %s\n", dir.c_str());
-    return false;
+    std::string message;
+    const publish_result r = publish_link(dir, o.com, slave_name, &published, &message);
+    if (r == publish_result::published) return -1;
+    std::fprintf(stderr, "radio-sim: %s\n", message.c_str());
+    return r == publish_result::taken ? 2 : 1;
 }
 
 void unpublish() {
-    if (!published_link.empty()) unlink(published_link.c_str());
-    published_link.clear();
+    withdraw_link(published);
+    published = {};
 }
 
 struct line_state {
@@ -222,10 +216,11 @@ int run(const options& o, const scenario& steps) {
         std::fprintf(stderr, "radio-sim: cannot create a pseudo-terminal: %s\n", std::strerror(errno));
         return 1;
     }
-    int com = 0;
-    if (!publish(o, slave_name, &com)) return 1;
+    const int refused = publish(o, slave_name);
+    if (refused >= 0) return refused;
     std::atexit(unpublish);
-    std::printf("radio-sim: an IC-9100 is on COM%d (%s -> %s)\n", com, published_link.c_str(), slave_name.c_str());
+    const int com = published.com;
+    std::printf("radio-sim: an IC-9100 is on COM%d (%s -> %s)\n", com, published.path.c_str(), slave_name.c_str());
     std::printf("radio-sim: type %d at the monitor's prompt\n", com);
     std::fflush(stdout);
 
