@@ -130,7 +130,7 @@ void stop_radio(radio& r) {
     r.pid = r.log_fd = -1;
 }
 
-monitor start_monitor(output_to out, const std::string& stdin_file) {
+monitor start_monitor(output_to out, const std::string& stdin_file, const std::vector<std::string>& args) {
     static int count = 0;
     monitor m;
     const std::string base = prefix() + "/run-" + std::to_string(getpid()) + "-" + std::to_string(++count);
@@ -162,7 +162,9 @@ monitor start_monitor(output_to out, const std::string& stdin_file) {
         setenv("WINEDEBUG", "-all", 1);
         setenv("LANG", "C.UTF-8", 1);
         unsetenv("LC_ALL");
-        exec(monitor_command());
+        std::vector<std::string> command = monitor_command();
+        command.insert(command.end(), args.begin(), args.end());
+        exec(command);
     }
     // Held open, so that the terminal's settings outlive the monitor.
     m.terminal = terminal;

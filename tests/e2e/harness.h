@@ -44,8 +44,10 @@ struct monitor {
     int status = -1;           // wait status once it has ended
 };
 
-// stdin_file empty: standard input is the console, as when typed.
-monitor start_monitor(output_to out = output_to::file, const std::string& stdin_file = "");
+// stdin_file empty: standard input is the console, as when typed. args go
+// on the monitor's command line.
+monitor start_monitor(output_to out = output_to::file, const std::string& stdin_file = "",
+                      const std::vector<std::string>& args = {});
 void type(monitor& m, const std::string& keys);
 // Waits until the monitor reads its console: under Wine that is when the
 // terminal leaves line mode. Wine throws away what was typed before.
