@@ -4,9 +4,12 @@
 
 #include "platform/platform.h"
 
+// The one place the version is written: the banner and --version show it.
+#define MONITOR_VERSION "0.99"
+
 namespace monitor {
 
-inline constexpr char BANNER[] = "IC-9100 command monitor version 0.99\n\n";
+inline constexpr char BANNER[] = "IC-9100 command monitor version " MONITOR_VERSION "\n\n";
 // "ＣＯＭ番号を入力してください :" (please enter the COM number), no line end
 inline constexpr char PORT_PROMPT[] =
     "\x82\x62\x82\x6E\x82\x6C\x94\xD4\x8D\x86\x82\xF0\x93\xFC\x97\xCD"

@@ -64,4 +64,9 @@ int read_input_char();
 void write_output(const char* text, int count);
 void write_error(const char* text, int count);
 
+// Opens the heard log at path for appending, created if missing: from then
+// on write_output puts each line into it as well, behind the local time.
+// false when it cannot, with the system's reason in reason (zero-ended).
+bool open_log(const char* path, char* reason, int reason_size);
+
 }  // namespace platform

@@ -174,8 +174,10 @@ monitor launch(output_to out, const std::string& stdin_file, const std::vector<s
 
 }  // namespace
 
-monitor start_monitor(output_to out, const std::string& stdin_file) {
-    return launch(out, stdin_file, monitor_command());
+monitor start_monitor(output_to out, const std::string& stdin_file, const std::vector<std::string>& args) {
+    std::vector<std::string> command = monitor_command();
+    command.insert(command.end(), args.begin(), args.end());
+    return launch(out, stdin_file, command);
 }
 
 monitor start_monitor_in_shell(const std::string& script) {

@@ -44,8 +44,10 @@ struct monitor {
     int status = -1;           // wait status once it has ended
 };
 
-// stdin_file empty: standard input is the console, as when typed.
-monitor start_monitor(output_to out = output_to::file, const std::string& stdin_file = "");
+// stdin_file empty: standard input is the console, as when typed. args go
+// on the monitor's command line.
+monitor start_monitor(output_to out = output_to::file, const std::string& stdin_file = "",
+                      const std::vector<std::string>& args = {});
 // The monitor started by a shell, as bash -c script, with its command in
 // $MONITOR: for pipelines, closed streams and job control. pid is the shell's.
 monitor start_monitor_in_shell(const std::string& script);

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "platform/log_file.h"
 #include "platform/platform.h"
 #include "platform/posix/console.h"
 #include "platform/posix/terminal_text.h"
@@ -27,6 +28,7 @@ void write_text(int fd, const char* text, int count) {
         const int part = count - done < CHUNK ? count - done : CHUNK;
         char crlf[2 * CHUNK];
         const int n = to_crlf(text + done, part, crlf);
+        if (fd == STDOUT_FILENO) log_output(crlf, n);
         if (!on_terminal[fd]) {
             posix::write_all(fd, crlf, n);
             continue;

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "platform/log_file.h"
 #include "platform/platform.h"
 #include "platform/text_mode.h"
 
@@ -19,6 +20,7 @@ void write_text(DWORD which, const char* text, int count) {
         const int part = count - done < CHUNK ? count - done : CHUNK;
         char crlf[2 * CHUNK];
         const int n = to_crlf(text + done, part, crlf);
+        if (which == STD_OUTPUT_HANDLE) log_output(crlf, n);
         // On a console the bytes go as they are; its code page shows them.
         for (int sent = 0; sent < n;) {
             DWORD written = 0;
