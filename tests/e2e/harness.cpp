@@ -107,7 +107,8 @@ radio start_radio(const std::vector<std::string>& options, const std::string& sc
     r.log_fd = out[0];
     fcntl(r.log_fd, F_SETFL, fcntl(r.log_fd, F_GETFL) | O_NONBLOCK);
     if (wait_radio(r, "type ")) {
-        std::sscanf(r.log.c_str(), "radio-sim: an IC-9100 is on COM%d", &r.com);
+        const std::size_t at = r.log.find("radio-sim: an IC-9100 is on COM");
+        if (at != std::string::npos) std::sscanf(r.log.c_str() + at, "radio-sim: an IC-9100 is on COM%d", &r.com);
     }
     return r;
 }

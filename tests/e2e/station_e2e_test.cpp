@@ -18,7 +18,7 @@
 #include <string>
 
 #include "harness.h"
-#include "monitor/messages.h"
+#include "texts.h"
 
 namespace {
 
@@ -26,15 +26,9 @@ using namespace e2e;
 using e2e::monitor;
 namespace fs = std::filesystem;
 
-std::string crlf(const char* text) {
-    std::string s;
-    for (; *text; ++text) s += *text == '\n' ? std::string("\r\n") : std::string(1, *text);
-    return s;
-}
-
-const std::string READY = crlf(::monitor::READY);
-const std::string OPEN_ERROR = crlf(::monitor::OPEN_ERROR);
-const std::string LINE_LOST = crlf(::monitor::LINE_LOST);
+using texts::LINE_LOST;
+using texts::OPEN_ERROR;
+using texts::READY;
 
 std::string link_of(int com) { return prefix() + "/dosdevices/com" + std::to_string(com); }
 
@@ -233,14 +227,14 @@ TEST_F(Station, PortThatIsTheConsoleDoesNotOpen) {
 // A cable pulled and plugged back: said once, the same COM port opened again
 // by itself, the setup sent again and the ready line shown again.
 TEST_F(Station, CableThatComesBackIsMonitoredAgain) {
-    start_radio_with("await 2\nmessage \"before the cable\"\n");
+    start_radio_with("await 2\npause 100\nmessage \"before the cable\"\n");
     start_watching();
     ASSERT_TRUE(wait_for(mon, mon.out_path, "before the cable"));
     const int com = sim.com;
     stop_radio(sim);  // its line hangs up and its link goes
     ASSERT_TRUE(wait_for(mon, mon.out_path, LINE_LOST));
     EXPECT_TRUE(still_running_after(mon, 2.5));  // tries again, quietly
-    start_radio_with("await 2\nmessage \"after the cable\"\n", {"--com", std::to_string(com)});
+    start_radio_with("await 2\npause 100\nmessage \"after the cable\"\n", {"--com", std::to_string(com)});
     ASSERT_TRUE(wait_for(mon, mon.out_path, "after the cable")) << file_text(mon.out_path) << sim.log;
     EXPECT_EQ(file_text(mon.out_path), READY + "Msg:before the cable    \r\n" + LINE_LOST + READY +
                                            "Msg:after the cable     \r\n");
