@@ -81,3 +81,37 @@ TEST_F(LineAway, ADeviceThatComesBackRefusingTheSettingsEndsWithTheDcbError) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace e2e;
+
+const std::string BANNER = "IC-9100 command monitor version 0.99\r\n\r\n";
+const std::string PROMPT =
+    "\x82\x62\x82\x6E\x82\x6C\x94\xD4\x8D\x86\x82\xF0\x93\xFC\x97\xCD\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2 :";
+
+// On the console, code page 932 text reads as characters (UTF-8 on this
+// terminal) and nothing from the air acts as an escape sequence, on the
+// call-sign line as well; standard error, redirected, keeps its bytes.
+TEST(Console, ShowsKatakanaAndNoEscapeSequenceFromTheAir) {
+    radio sim = start_radio({}, "await 2\n"
+                                "callsign 01 \"\\x1B]0;x\\x07" "AB\" \"ID51\" \"CQCQCQ\" \"\\x1B[31m\" \"N0RPT  G\"\n"
+                                "message \"\\xBA\\xDD\\xCA\\xDE\\xDD\\xDC 73\\x88\\x9F\\x81 \\xE0\"\n");
+    ASSERT_GT(sim.com, 0) << sim.log;
+    monitor m = start_monitor(output_to::console);
+    const cleanup ends{sim, m};
+    ASSERT_TRUE(answer_prompt(m, std::to_string(sim.com)));
+    // The terminal adds a CR to each line end, and Wine's console draws
+    // trailing blanks as an erase to the end of the line: both are the
+    // terminal's, so the lines are compared up to there.
+    const std::string message = "Msg:\uFF7A\uFF9D\uFF8A\uFF9E\uFF9D\uFF9C 73\u4E9C. .";
+    ASSERT_TRUE(wait_for(m, "", message)) << m.console_text;
+    ASSERT_TRUE(end_with_esc(m));
+    const std::string& screen = m.console_text;
+    EXPECT_NE(screen.find(".]0;x.AB  /ID51   CQCQCQ     .[31m      N0RPT  G  RPT?\r"), std::string::npos) << screen;
+    EXPECT_EQ(screen.find("\x1B]0;x"), std::string::npos) << screen;
+    EXPECT_EQ(screen.find("\x1B[31m"), std::string::npos) << screen;
+    EXPECT_EQ(file_text(m.err_path), BANNER + PROMPT + "Hit anykey\r\n");
+}
+
+}  // namespace
