@@ -10,14 +10,13 @@
 #include <string>
 
 #include "harness.h"
+#include "texts.h"
 
 namespace {
 
 using namespace e2e;
-
-const std::string READY = "IC-9100 recieving ready\r\n";
-const std::string LINE_LOST = "IC-9100 line lost, waiting for it\r\n";
-const std::string DCB_ERROR = "\x82\x63\x82\x62\x82\x61\x82\xCC\x83\x47\x83\x89\x81\x5B\r\n";
+using e2e::monitor;
+using namespace e2e::texts;
 
 int exit_code(const monitor& m) { return WIFEXITED(m.status) ? WEXITSTATUS(m.status) : -1; }
 
@@ -49,6 +48,7 @@ class LineAway : public ::testing::Test {
 };
 
 TEST_F(LineAway, WaitsQuietlyAndTakesTheRadioUpAgainWhenItIsBack) {
+    if (!under_wine()) GTEST_SKIP() << "natively Station.CableThatComesBackIsMonitoredAgain";
     // Away for a few reopening rounds: no open error each time, no busy loop.
     const double cpu_before = cpu_seconds(mon.pid);
     EXPECT_TRUE(still_running_after(mon, 3.0));
@@ -85,10 +85,8 @@ TEST_F(LineAway, ADeviceThatComesBackRefusingTheSettingsEndsWithTheDcbError) {
 namespace {
 
 using namespace e2e;
-
-const std::string BANNER = "IC-9100 command monitor version 0.99\r\n\r\n";
-const std::string PROMPT =
-    "\x82\x62\x82\x6E\x82\x6C\x94\xD4\x8D\x86\x82\xF0\x93\xFC\x97\xCD\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2 :";
+using e2e::monitor;
+using namespace e2e::texts;
 
 // On the console, code page 932 text reads as characters (UTF-8 on this
 // terminal) and nothing from the air acts as an escape sequence, on the
@@ -111,7 +109,7 @@ TEST(Console, ShowsKatakanaAndNoEscapeSequenceFromTheAir) {
     EXPECT_NE(screen.find(".]0;x.AB  /ID51   CQCQCQ     .[31m      N0RPT  G  RPT?\r"), std::string::npos) << screen;
     EXPECT_EQ(screen.find("\x1B]0;x"), std::string::npos) << screen;
     EXPECT_EQ(screen.find("\x1B[31m"), std::string::npos) << screen;
-    EXPECT_EQ(file_text(m.err_path), BANNER + PROMPT + "Hit anykey\r\n");
+    EXPECT_EQ(file_text(m.err_path), BANNER + PROMPT + FAREWELL);
 }
 
 }  // namespace
