@@ -80,9 +80,11 @@ key_codes console_key_codes(unsigned vk, unsigned char character, unsigned state
         return two(pc_second_code(static_cast<pc_key>(key), m));
     }
 
+    // AltGr is Ctrl+Alt that gives a character: that character is the key,
+    // "@" from AltGr+2 on many European layouts included, never Ctrl+2.
+    if (alt && ctrl && character != 0) return one(character);
     const unsigned char plain = character_of(vk);
-    // AltGr is Ctrl+Alt that gives a character: that character is the key.
-    if (alt && !(ctrl && character != 0)) {
+    if (alt) {
         const int code = pc_alt_code(plain ? plain : character);
         if (code) return two(code);
         return character ? one(character) : none();

@@ -11,8 +11,32 @@ namespace {
 // as it is when the driver cannot.
 DCB line_record;
 DWORD read_timeout_ms;  // what a read that finds nothing should take
+// How the last read came back: only a read that brought nothing can mean
+// that the device has gone, and only then is it worth asking.
+bool last_read_empty;
+DWORD last_read_error;  // 0 when ReadFile succeeded
 
 HANDLE handle_of(port_t port) { return reinterpret_cast<HANDLE>(port); }
+
+// What the system answers for a device that is no longer there: a USB
+// adapter pulled gives ERROR_ACCESS_DENIED (the driver's delete pending) or
+// ERROR_BAD_COMMAND with the common drivers, the others come from other
+// drivers and from the device being removed while a call waits. Wine
+// answers ERROR_NOT_READY for a pseudo-terminal that has hung up.
+bool means_device_gone(DWORD error) {
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_ACCESS_DENIED:
+        case ERROR_INVALID_HANDLE:
+        case ERROR_NOT_READY:
+        case ERROR_BAD_COMMAND:
+        case ERROR_GEN_FAILURE:
+        case ERROR_DEVICE_NOT_CONNECTED:
+        case ERROR_DEVICE_REMOVED:
+            return true;
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -47,7 +71,9 @@ int read_port(port_t port, unsigned char* byte) {
     QueryPerformanceCounter(&start);
     DWORD transferred = 0;
     const BOOL ok = ReadFile(handle_of(port), byte, 1, &transferred, nullptr);
-    if (ok && transferred == 1) return 1;
+    last_read_empty = !(ok && transferred == 1);
+    last_read_error = ok ? 0 : GetLastError();
+    if (!last_read_empty) return 1;
     // A port that has gone away (a USB adapter pulled) answers at once,
     // every time, failed or empty: take the time-out all the same, or the
     // loop spins.
@@ -66,6 +92,16 @@ void write_port(port_t port, const unsigned char* bytes, int count) {
 
 void close_port(port_t port) { CloseHandle(handle_of(port)); }
 
-bool line_gone(port_t) { return false; }
+bool line_gone(port_t port) {
+    if (!last_read_empty) return false;
+    if (means_device_gone(last_read_error)) return true;
+    // Some drivers, and Wine always, answer empty reads on a line that has
+    // gone; asking for the line's state tells. ERROR_OPERATION_ABORTED from
+    // ReadFile is a line error under fAbortOnError as often as a removal:
+    // this call clears the error and fails only for the removal.
+    DWORD line_errors = 0;
+    if (ClearCommError(handle_of(port), &line_errors, nullptr)) return false;
+    return means_device_gone(GetLastError());
+}
 
 }  // namespace platform
