@@ -53,6 +53,9 @@ TEST_F(Faults, LineThatVanishesKeepsThePaceAndEscStillEnds) {
     kill(sim.pid, SIGKILL);  // its side of the line is gone at once
     waitpid(sim.pid, nullptr, 0);
     sim.pid = -1;
+    // and its device with it, as a pulled USB adapter's: the link left
+    // behind could lead to a pseudo-terminal number given to another test.
+    std::filesystem::remove(prefix() + "/dosdevices/com" + std::to_string(sim.com));
     const double before = cpu_seconds(mon.pid);
     EXPECT_TRUE(still_running_after(mon, 3.0));
     const double used = cpu_seconds(mon.pid) - before;
