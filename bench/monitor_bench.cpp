@@ -26,10 +26,12 @@
 
 #include "harness.h"
 #include "scenario.h"
+#include "texts.h"
 
 namespace {
 
 using namespace e2e;
+using e2e::monitor;
 using clock_type = std::chrono::steady_clock;
 namespace fs = std::filesystem;
 
@@ -181,7 +183,7 @@ void key_latency(const std::string& name, const std::string& key, int runs, cons
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         const auto start = clock_type::now();
         type(m, key);
-        while (file_text(m.err_path).find("Hit anykey") == std::string::npos && seconds_since(start) < 5)
+        while (file_text(m.err_path).find(texts::FAREWELL) == std::string::npos && seconds_since(start) < 5)
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         ms.push_back(1000.0 * seconds_since(start));
         type(m, "k");

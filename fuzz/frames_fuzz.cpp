@@ -8,28 +8,7 @@
 #include "fake_platform.h"
 #include "require.h"
 #include "report/report.h"
-
-namespace {
-
-void check_line(const std::string& line) {
-    require(!line.empty() && line.back() == '\n', "a report line ends in a line end");
-    if (line.rfind("Msg:", 0) == 0 && line.size() == 25) {
-        for (int i = 4; i < 24; ++i) {
-            const auto b = static_cast<unsigned char>(line[i]);
-            require(b == '.' || (b >= 0x20 && b <= 0xDF), "message bytes are shown or '.'");
-        }
-        return;
-    }
-    const std::size_t n = line.size();
-    require(n == 49 || n == 54 || n == 55, "a call-sign line is 48 bytes, a mark and a line end");
-    require(line.compare(8, 3, "  /") == 0 && line.compare(15, 3, "   ") == 0 && line.compare(26, 3, "   ") == 0 &&
-                line.compare(37, 3, "   ") == 0,
-            "call-sign separators in their columns");
-    if (n == 54) require(line.compare(48, 5, "  UR?") == 0, "UR mark");
-    if (n == 55) require(line.compare(48, 6, "  RPT?") == 0, "RPT mark");
-}
-
-}  // namespace
+#include "report_layout.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t size) {
     fake::reset();
@@ -47,12 +26,14 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, std::size_t siz
         report::show_message_report();
         require(fake::the.events.size() <= events + 1, "at most one line per frame");
         if (fake::the.events.size() == events + 1) {
-            const std::string line = fake::the.events.back().substr(4);
-            check_line(line);
+            const std::string& event = fake::the.events.back();
+            require(event.rfind("out:", 0) == 0, "report lines go to standard output");
+            const layout::kind line = layout::report_line(std::string_view(event).substr(4));
+            require(line != layout::kind::none, "a report line has one of the two layouts, its line end included");
             // A line only from a frame of at least its full length: FD at
             // position 27 (message) or 45 (call signs) at the earliest.
-            const bool message = line.rfind("Msg:", 0) == 0 && line.size() == 25;
-            require(civ::frame_len >= (message ? 28 : 46), "a line only from a frame of its full length");
+            require(civ::frame_len >= (line == layout::kind::message ? 28 : 46),
+                    "a line only from a frame of its full length");
         }
         civ::frame_len = 0;
     }

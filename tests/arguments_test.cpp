@@ -46,11 +46,12 @@ TEST(Arguments, Table) {
     for (const row& r : ROWS) {
         std::vector<const char*> argv = {"ic9100-monitor"};
         argv.insert(argv.end(), r.args.begin(), r.args.end());
-        std::string shown;
+        std::string shown = "arguments";
         for (const char* a : r.args) shown += std::string(" [") + a + "]";
+        SCOPED_TRACE(shown);
         const monitor::arguments got = monitor::read_arguments(static_cast<int>(argv.size()), argv.data());
-        EXPECT_EQ(got.what, r.what) << shown;
-        EXPECT_STREQ(got.log_path, r.log_path) << shown;
+        EXPECT_EQ(got.what, r.what);
+        EXPECT_STREQ(got.log_path, r.log_path);
     }
 }
 

@@ -96,8 +96,9 @@ TEST_F(RadioSimLink, AnythingAlreadyAtTheWantedNumberIsRefusedAndKept) {
     std::ofstream(com(5)) << "mine";
     const std::vector<std::string> before = entries();
     for (int n : {3, 4, 5}) {
+        SCOPED_TRACE("COM" + std::to_string(n));
         sim s = start(prefix, {"--com", std::to_string(n)});
-        EXPECT_EQ(s.status, 2) << n;
+        EXPECT_EQ(s.status, 2);
         EXPECT_NE(s.text.find("radio-sim: COM" + std::to_string(n) + " is taken: " + com(n)), std::string::npos)
             << s.text;
         stop(s);
@@ -153,10 +154,11 @@ TEST_F(RadioSimLink, ALeftLinkThatWasRemadeSinceIsNotItsOwn) {
     stop(killed, SIGKILL);
     // The operator made COM9 again: to a cable, and to the same path.
     for (const fs::path& target : {fs::path("/dev/ttyUSB0"), left}) {
+        SCOPED_TRACE("COM9 made again to " + target.string());
         fs::remove(com(9));
         fs::create_symlink(target, com(9));
         sim s = start(prefix, {"--com", "9"});
-        EXPECT_EQ(s.status, 2) << target;
+        EXPECT_EQ(s.status, 2);
         stop(s);
         EXPECT_EQ(fs::read_symlink(com(9)), target);
     }

@@ -73,9 +73,10 @@ TEST(RadioSimScenario, MalformedLinesAreNamedAndNothingIsKept) {
         {"await", "f.txt:1: await: expected a whole number"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.text));
         scenario s = {{step::pause, {}, 1}};
         std::string error;
-        EXPECT_FALSE(parse_scenario(c.text, "f.txt", &s, &error)) << c.text;
+        EXPECT_FALSE(parse_scenario(c.text, "f.txt", &s, &error));
         EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
         EXPECT_EQ(s.size(), 1u) << "left as it was";
     }

@@ -109,6 +109,7 @@ TEST_F(ReceiveLoop, OnlyEscAndCtrlCEndTheLoop) {
         {{0x100, 'x', 13, 26, 28, 27}, 6},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE("keys " + ::testing::PrintToString(c.keys));
         SetUp();
         fake::the.esc_when_line_ends = false;
         for (int code : c.keys) fake::the.keys.push_back({0, code});

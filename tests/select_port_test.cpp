@@ -49,11 +49,12 @@ TEST_F(SelectPort, AnswersOpenTheNumberedPort) {
         {"0000000000000000000000000000005 and more\n", "5"},  // long lines are read whole
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.input));
         SetUp();
-        EXPECT_EQ(run(c.input), monitor::port_opened) << c.input;
-        EXPECT_EQ(fake::the.opened, std::vector<std::string>{com(c.port)}) << c.input;
-        EXPECT_EQ(fake::the.err, prompts(1)) << c.input;
-        EXPECT_EQ(fake::the.out, "") << c.input;
+        EXPECT_EQ(run(c.input), monitor::port_opened);
+        EXPECT_EQ(fake::the.opened, std::vector<std::string>{com(c.port)});
+        EXPECT_EQ(fake::the.err, prompts(1));
+        EXPECT_EQ(fake::the.out, "");
     }
 }
 
@@ -73,12 +74,13 @@ TEST_F(SelectPort, OpenPortIsSetTo19200Baud8BitsAnd10msReads) {
 }
 
 TEST_F(SelectPort, EmptyAnswerOrEndOfInputEndsWithoutOpening) {
-    for (const char* input : {"", "\n", "\r\n", "\n5\n"}) {
+    for (const std::string input : {"", "\n", "\r\n", "\n5\n"}) {
+        SCOPED_TRACE(::testing::PrintToString(input));
         SetUp();
-        EXPECT_EQ(run(input), monitor::input_ended) << input;
-        EXPECT_TRUE(fake::the.opened.empty()) << input;
-        EXPECT_EQ(fake::the.err, prompts(1)) << input;
-        EXPECT_EQ(fake::the.out, "") << input;
+        EXPECT_EQ(run(input), monitor::input_ended);
+        EXPECT_TRUE(fake::the.opened.empty());
+        EXPECT_EQ(fake::the.err, prompts(1));
+        EXPECT_EQ(fake::the.out, "");
     }
 }
 
@@ -94,13 +96,14 @@ TEST_F(SelectPort, FailedOpenAsksAgainAndKeepsThePortNumber) {
         {"0\n+\n-\n\n", {com("0"), com("0"), com("0")}},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.input));
         SetUp();
-        EXPECT_EQ(run(c.input), monitor::input_ended) << c.input;
-        EXPECT_EQ(fake::the.opened, c.tried) << c.input;
+        EXPECT_EQ(run(c.input), monitor::input_ended);
+        EXPECT_EQ(fake::the.opened, c.tried);
         std::string errors;
         for (std::size_t i = 0; i < c.tried.size(); ++i) errors += OPEN_ERROR;
-        EXPECT_EQ(fake::the.out, errors) << c.input;
-        EXPECT_EQ(fake::the.err, prompts(static_cast<int>(c.tried.size()) + 1)) << c.input;
+        EXPECT_EQ(fake::the.out, errors);
+        EXPECT_EQ(fake::the.err, prompts(static_cast<int>(c.tried.size()) + 1));
     }
 }
 

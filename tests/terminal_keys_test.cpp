@@ -105,6 +105,7 @@ TEST(PcKeys, ArrowsNeverEndTheMonitor) {
     // second code, except the ones the PC convention gives them.
     for (int k = 0; k < platform::pc_key_count; ++k)
         for (int m = 0; m < 4; ++m) {
+            SCOPED_TRACE("pc_key " + std::to_string(k) + ", modifier " + std::to_string(m));
             const int code = platform::pc_second_code(static_cast<platform::pc_key>(k),
                                                       static_cast<platform::pc_modifier>(m));
             EXPECT_NE(code & 0xFF, 3);

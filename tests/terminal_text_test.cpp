@@ -1,10 +1,33 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "platform/posix/terminal_text.h"
 
 namespace {
+
+// The terminal's character set is the one of the locale the environment
+// names, read once, at the first text: these tests expect UTF-8, whatever
+// the locale of whoever runs them.
+class TerminalText : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        const char* all = std::getenv("LC_ALL");
+        lc_all = all ? std::optional<std::string>(all) : std::nullopt;
+        ctype = std::setlocale(LC_CTYPE, nullptr);
+        setenv("LC_ALL", "C.UTF-8", 1);
+    }
+    static void TearDownTestSuite() {
+        if (lc_all) setenv("LC_ALL", lc_all->c_str(), 1);
+        else unsetenv("LC_ALL");
+        std::setlocale(LC_CTYPE, ctype.c_str());
+    }
+    static inline std::optional<std::string> lc_all;
+    static inline std::string ctype;
+};
 
 std::string rendered(const std::string& s) {
     std::string out(4 * s.size(), '?');
@@ -12,7 +35,7 @@ std::string rendered(const std::string& s) {
     return out;
 }
 
-TEST(TerminalText, ShiftJisBecomesReadable) {
+TEST_F(TerminalText, ShiftJisBecomesReadable) {
     EXPECT_EQ(rendered("Hit anykey\r\n"), "Hit anykey\r\n");
     EXPECT_EQ(rendered("\x82\x62\x82\x6E\x82\x6C\x94\xD4\x8D\x86\x82\xF0\x93\xFC\x97\xCD"
                        "\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2 :"),
@@ -22,7 +45,7 @@ TEST(TerminalText, ShiftJisBecomesReadable) {
     EXPECT_EQ(rendered("Msg:\xB1\xB2\xB3 \xDF"), "Msg:ｱｲｳ ﾟ");
 }
 
-TEST(TerminalText, NothingFromTheAirControlsTheTerminal) {
+TEST_F(TerminalText, NothingFromTheAirControlsTheTerminal) {
     const struct {
         std::string in, out;
     } cases[] = {

@@ -104,7 +104,7 @@ TEST_F(Faults, NoiseAndOverlongFramesOnlyEverGiveWholeLines) {
     end_with_esc();
     int reports = 0;
     const std::string out = file_text(mon.out_path);
-    EXPECT_EQ(check_report_lines(out, &reports), "");
+    EXPECT_EQ(layout::check_report_lines(out, &reports), "");
     EXPECT_EQ(out.rfind("Msg:end of noise        \r\n"), out.size() - 26);
     EXPECT_GE(reports, 100);
     RecordProperty("report_lines", reports);
@@ -127,11 +127,12 @@ TEST_F(Faults, OddAnswersFromAFile) {
     };
     const std::string input = prefix() + "/odd-answers-" + std::to_string(getpid());
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         { std::ofstream(input, std::ios::binary) << c.input; }
         mon = start_monitor(output_to::file, input);
-        ASSERT_TRUE(wait_for(mon, mon.out_path, READY)) << c.name << file_text(mon.out_path);
+        ASSERT_TRUE(wait_for(mon, mon.out_path, READY)) << file_text(mon.out_path);
         end_with_esc();
-        EXPECT_EQ(file_text(mon.out_path), c.out) << c.name;
+        EXPECT_EQ(file_text(mon.out_path), c.out);
         kill_monitor(mon);
         mon = monitor{};
     }
@@ -170,7 +171,7 @@ TEST(NoTerminal, MonitorsUntilASignalEndsIt) {
     int status = 0;
     waitpid(pid, &status, 0);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
-    EXPECT_EQ(file_text(base + ".err").find("Hit anykey"), std::string::npos);
+    EXPECT_EQ(file_text(base + ".err").find(texts::FAREWELL), std::string::npos);
     stop_radio(sim);
     for (const char* ext : {".in", ".out", ".err"}) std::filesystem::remove(base + ext);
 }

@@ -18,6 +18,8 @@
 #include <sstream>
 #include <thread>
 
+#include "texts.h"
+
 namespace e2e {
 
 namespace fs = std::filesystem;
@@ -229,12 +231,11 @@ bool wait_reading_console(monitor& m, double seconds) {
 }
 
 bool answer_prompt(monitor& m, const std::string& text, int nth) {
-    static const std::string PROMPT_END = "\xA2 :";  // the prompt's last bytes
     const auto start = clock_type::now();
     for (;;) {
         const std::string err = file_text(m.err_path);
         int prompts = 0;
-        for (std::size_t at = 0; (at = err.find(PROMPT_END, at)) != std::string::npos; at += PROMPT_END.size())
+        for (std::size_t at = 0; (at = err.find(texts::PROMPT, at)) != std::string::npos; at += texts::PROMPT.size())
             ++prompts;
         if (prompts >= nth) break;
         if (since(start) > 20) return false;
@@ -247,7 +248,7 @@ bool answer_prompt(monitor& m, const std::string& text, int nth) {
 
 bool end_with_esc(monitor& m, const std::string& last_key) {
     type(m, "\x1B");
-    if (!wait_for(m, m.err_path, "Hit anykey\r\n")) return false;
+    if (!wait_for(m, m.err_path, texts::FAREWELL)) return false;
     type(m, last_key);
     return wait_exit(m);
 }

@@ -18,14 +18,18 @@
 #include <vector>
 
 #include "harness.h"
+#include "texts.h"
 
 namespace {
 
 using namespace e2e;
 
-const std::string PROMPT_END = "\xA2 :";
-const std::string OPEN_ERROR = "\x83\x49\x81\x5B\x83\x76\x83\x93\x81\x45\x83\x47\x83\x89\x81\x5B\r\n";
-const std::string READY = "IC-9100 recieving ready\r\n";
+using e2e::monitor;
+using texts::BANNER;
+using texts::OPEN_ERROR;
+using texts::PROMPT;
+using texts::READY;
+
 constexpr std::size_t STAMP_SIZE = 20;
 
 int exit_code(const monitor& m) { return WIFEXITED(m.status) ? WEXITSTATUS(m.status) : -1; }
@@ -132,7 +136,7 @@ TEST_F(Log, EveryLineOfStandardOutputBehindTheTimeItWasWritten) {
                        "Msg:\xBA\xDD\xCA\xDE\xDD\xDC 73" + std::string(11, ' ') + "\r\n");
     EXPECT_EQ(unstamped(file_text(log), from, to), lines(out));
     // The console is as without a log; its banner shows the version --version does.
-    EXPECT_EQ(file_text(mon.err_path).rfind("IC-9100 command monitor version 0.99\r\n\r\n\x82\x62", 0), 0u);
+    EXPECT_EQ(file_text(mon.err_path).rfind(BANNER + PROMPT, 0), 0u);
 }
 
 TEST_F(Log, AppendsBelowWhatTheFileHeld) {
@@ -141,6 +145,7 @@ TEST_F(Log, AppendsBelowWhatTheFileHeld) {
     const std::string from = local_now();
     for (const std::vector<std::string>& args : {std::vector<std::string>{"--log", path_for_monitor(log)},
                                                  std::vector<std::string>{"--log=" + path_for_monitor(log)}}) {
+        SCOPED_TRACE("arguments " + ::testing::PrintToString(args));
         start_logging(args);
         ASSERT_TRUE(wait_for(mon, mon.out_path, READY));
         finish();
@@ -175,10 +180,11 @@ TEST_F(Log, ALogThatCannotBeOpenedEndsBeforeAnythingIsAsked) {
         int error;
     } cases[] = {{missing, ENOENT}, {prefix(), EISDIR}};
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
         const std::string arg = path_for_monitor(c.path);
         mon = start_monitor(output_to::file, "", {"--log", arg});
-        ASSERT_TRUE(wait_exit(mon)) << c.path;
-        EXPECT_EQ(exit_code(mon), 2) << c.path;
+        ASSERT_TRUE(wait_exit(mon));
+        EXPECT_EQ(exit_code(mon), 2);
         EXPECT_EQ(file_text(mon.out_path), "");
         const std::string err = file_text(mon.err_path);
         const std::string head = "ic9100-monitor: cannot open log file \"" + arg + "\": ";
@@ -202,11 +208,12 @@ TEST(CommandLine, HelpAndVersionAnswerOnStandardOutput) {
         std::string needle;
     } cases[] = {{{"--help"}, "--log FILE"}, {{"-h"}, "--version"}, {{"--version"}, "ic9100-monitor 0.99\r\n"}};
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[0]);
         monitor m = start_monitor(output_to::file, "", c.args);
-        ASSERT_TRUE(wait_exit(m)) << c.args[0];
-        EXPECT_EQ(exit_code(m), 0) << c.args[0];
+        ASSERT_TRUE(wait_exit(m));
+        EXPECT_EQ(exit_code(m), 0);
         EXPECT_NE(file_text(m.out_path).find(c.needle), std::string::npos) << file_text(m.out_path);
-        EXPECT_EQ(file_text(m.err_path), "") << c.args[0];
+        EXPECT_EQ(file_text(m.err_path), "");
         kill_monitor(m);
     }
 }
@@ -222,11 +229,12 @@ TEST(CommandLine, AnythingElseGivesTheUsageOnStandardErrorAndStatus2) {
     const std::vector<std::vector<std::string>> cases = {
         {"--bogus"}, {"--log"}, {"-l"}, {"extra"}, {"--log", unmade, "--log", unmade}, {"--log", unmade, "-x"}};
     for (const auto& args : cases) {
+        SCOPED_TRACE("arguments " + ::testing::PrintToString(args));
         monitor m = start_monitor(output_to::file, "", args);
-        ASSERT_TRUE(wait_exit(m)) << args[0];
-        EXPECT_EQ(exit_code(m), 2) << args[0];
-        EXPECT_EQ(file_text(m.err_path), usage) << args[0];
-        EXPECT_EQ(file_text(m.out_path), "") << args[0];
+        ASSERT_TRUE(wait_exit(m));
+        EXPECT_EQ(exit_code(m), 2);
+        EXPECT_EQ(file_text(m.err_path), usage);
+        EXPECT_EQ(file_text(m.out_path), "");
         kill_monitor(m);
     }
     EXPECT_FALSE(std::filesystem::exists(unmade));

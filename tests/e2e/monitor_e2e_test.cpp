@@ -1,10 +1,7 @@
 // The real monitor against the simulated radio, from the operator's seat.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <termios.h>
 #include <unistd.h>
 #include <sys/wait.h>
 
@@ -15,18 +12,20 @@
 #include <string>
 
 #include "harness.h"
+#include "report_layout.h"
+#include "texts.h"
 
 namespace {
 
 using namespace e2e;
 
-const std::string BANNER = "IC-9100 command monitor version 0.99\r\n\r\n";
-const std::string PROMPT =
-    "\x82\x62\x82\x6E\x82\x6C\x94\xD4\x8D\x86\x82\xF0\x93\xFC\x97\xCD\x82\xB5\x82\xC4\x82\xAD\x82\xBE\x82\xB3\x82\xA2 :";
-const std::string OPEN_ERROR = "\x83\x49\x81\x5B\x83\x76\x83\x93\x81\x45\x83\x47\x83\x89\x81\x5B\r\n";
-const std::string DCB_ERROR = "\x82\x63\x82\x62\x82\x61\x82\xCC\x83\x47\x83\x89\x81\x5B\r\n";
-const std::string READY = "IC-9100 recieving ready\r\n";
-const std::string FAREWELL = "Hit anykey\r\n";
+using e2e::monitor;
+using texts::BANNER;
+using texts::DCB_ERROR;
+using texts::FAREWELL;
+using texts::OPEN_ERROR;
+using texts::PROMPT;
+using texts::READY;
 
 const std::string SETUP_CALLSIGN = "from the controller: FE FE 7C E0 20 00 00 01 FD";
 const std::string SETUP_MESSAGE = "from the controller: FE FE 7C E0 20 01 00 01 FD";
@@ -215,6 +214,7 @@ TEST_F(EndToEnd, EndOfRedirectedInputEndsTheDialogue) {
     const std::string input = prefix() + "/answers-" + std::to_string(getpid());
     for (const auto& [answers, out, prompts] : std::vector<std::tuple<std::string, std::string, int>>{
              {"", "", 1}, {"0\n", OPEN_ERROR, 2}, {"0\n0", OPEN_ERROR + OPEN_ERROR, 3}}) {
+        SCOPED_TRACE("answers " + ::testing::PrintToString(answers));
         { std::ofstream(input, std::ios::binary) << answers; }
         monitor m = start_monitor(output_to::file, input);
         ASSERT_TRUE(wait_exit(m));
@@ -295,59 +295,6 @@ TEST_F(EndToEnd, PortRefusingTheLineSettingsEndsWithTheDcbError) {
     std::filesystem::remove(link);
 }
 
-}  // namespace
-
-namespace {
-
-// radio-sim's own command line.
-int run_radio_sim(const std::string& arguments, std::string* output) {
-    const std::string command = std::string(IC9100_RADIO_SIM_PATH) + " " + arguments + " 2>&1";
-    FILE* p = popen(command.c_str(), "r");
-    char buf[4096];
-    for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) output->append(buf, n);
-    const int status = pclose(p);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-TEST(RadioSimCommandLine, BadOptionsGiveUsageAndStatus2) {
-    for (const char* bad : {"--bogus", "--com", "--com 0", "--com x", "a.txt b.txt"}) {
-        std::string out;
-        EXPECT_EQ(run_radio_sim(bad, &out), 2) << bad;
-        EXPECT_NE(out.find("usage: radio-sim"), std::string::npos) << bad << out;
-    }
-}
-
-TEST(RadioSimCommandLine, MalformedScenarioIsRefusedBeforeTheLineExists) {
-    const std::string dir = e2e::prefix();
-    const std::string file = dir + "/bad-" + std::to_string(getpid()) + ".scenario";
-    { std::ofstream(file) << "await 2\nmessage \"fine\"\nmessage \"no end\n"; }
-    std::string out;
-    EXPECT_EQ(run_radio_sim("--prefix " + dir + " --com 240 " + file, &out), 1);
-    EXPECT_EQ(out, "radio-sim: " + file + ":3: string without its closing quote\n");
-    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(dir + "/dosdevices/com240")));
-    std::filesystem::remove(file);
-}
-
-}  // namespace
-
-namespace {
-
-using namespace e2e;
-
-// Every line in the file is whole and has one of the layouts.
-void expect_whole_lines(const std::string& text) {
-    ASSERT_FALSE(text.empty());
-    EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        const std::string line = text.substr(start, end - start);
-        const bool ok = line == "IC-9100 recieving ready" || (line.rfind("Msg:", 0) == 0 && line.size() == 24) ||
-                        line.size() == 48 || line.size() == 53 || line.size() == 54;
-        EXPECT_TRUE(ok) << line;
-    }
-    EXPECT_EQ(start, text.size());
-}
-
 class Interrupted : public ::testing::TestWithParam<int> {};
 
 // A signal while reports flow into a file: nothing complete is lost, and
@@ -372,8 +319,10 @@ TEST_P(Interrupted, KeepsEveryLineAndRestoresTheTerminal) {
     ASSERT_TRUE(WIFSIGNALED(m.status));
     EXPECT_EQ(WTERMSIG(m.status), signal_number ? signal_number : SIGINT);
     EXPECT_TRUE(terminal_as_before(m));
-    expect_whole_lines(file_text(m.out_path));
-    EXPECT_EQ(file_text(m.err_path).find("Hit anykey"), std::string::npos);
+    const std::string out = file_text(m.out_path);
+    ASSERT_FALSE(out.empty());
+    EXPECT_EQ(layout::check_report_lines(out), "");
+    EXPECT_EQ(file_text(m.err_path).find(FAREWELL), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, Interrupted, ::testing::Values(0, SIGINT, SIGTERM, SIGHUP, SIGQUIT),
@@ -392,83 +341,11 @@ TEST(EndsCleanly, TerminalIsRestoredAfterTheLastKey) {
     monitor m = start_monitor();
     const cleanup ends{sim, m};
     ASSERT_TRUE(answer_prompt(m, std::to_string(sim.com)));
-    ASSERT_TRUE(wait_for(m, m.out_path, "ready"));
+    ASSERT_TRUE(wait_for(m, m.out_path, READY));
     ASSERT_TRUE(end_with_esc(m));
     if (!under_wine()) {
         EXPECT_TRUE(terminal_as_before(m));
     }
-}
-
-TEST(RadioSim, RemovesItsLinkWhenStopped) {
-    for (int s : {SIGTERM, SIGINT, SIGHUP}) {
-        radio sim = start_radio({}, "");
-        const std::string link = prefix() + "/dosdevices/com" + std::to_string(sim.com);
-        ASSERT_TRUE(std::filesystem::is_symlink(link));
-        kill(sim.pid, s);
-        int status;
-        waitpid(sim.pid, &status, 0);
-        sim.pid = -1;
-        EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link))) << s;
-        stop_radio(sim);
-    }
-}
-
-}  // namespace
-
-namespace {
-
-// Opens a published COM line as a controller would, raw.
-int open_as_controller(const e2e::radio& sim) {
-    const std::string link = e2e::prefix() + "/dosdevices/com" + std::to_string(sim.com);
-    const int fd = open(link.c_str(), O_RDWR | O_NOCTTY);
-    termios t{};
-    tcgetattr(fd, &t);
-    cfmakeraw(&t);
-    tcsetattr(fd, TCSANOW, &t);
-    return fd;
-}
-
-std::size_t read_for(int fd, std::size_t wanted, double seconds) {
-    std::size_t got = 0;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    pollfd p{fd, POLLIN, 0};
-    while (got < wanted && std::chrono::steady_clock::now() < end && poll(&p, 1, 100) >= 0) {
-        char buf[4096];
-        if (!(p.revents & POLLIN)) continue;
-        const ssize_t n = read(fd, buf, sizeof buf);
-        if (n > 0) got += static_cast<std::size_t>(n);
-    }
-    return got;
-}
-
-TEST(RadioSim, LineRateTakesASecondFor1920Bytes) {
-    e2e::radio sim = e2e::start_radio({"--line-rate", "--no-echo"}, "hex 41*1920\n");
-    const int fd = open_as_controller(sim);
-    const auto start = std::chrono::steady_clock::now();
-    ASSERT_EQ(write(fd, "\xFD", 1), 1);  // the scenario starts once a controller speaks
-    EXPECT_EQ(read_for(fd, 1920, 20), 1920u);
-    // Never faster than the line: a lower bound only, so a slow machine passes.
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
-    close(fd);
-    e2e::stop_radio(sim);
-}
-
-TEST(RadioSim, EchoesAndAnswersFramesForTheRadio) {
-    e2e::radio sim = e2e::start_radio({"--negative"}, "");
-    const int fd = open_as_controller(sim);
-    const std::string setup("\xFE\xFE\x7C\xE0\x20\x00\x00\x01\xFD", 9);
-    ASSERT_EQ(write(fd, setup.data(), setup.size()), static_cast<ssize_t>(setup.size()));
-    std::string got;
-    pollfd p{fd, POLLIN, 0};
-    while (got.size() < setup.size() + 6 && poll(&p, 1, 5000) > 0) {
-        char buf[64];
-        const ssize_t n = read(fd, buf, sizeof buf);
-        if (n <= 0) break;
-        got.append(buf, static_cast<std::size_t>(n));
-    }
-    EXPECT_EQ(got, setup + "\xFE\xFE\xE0\x7C\xFA\xFD");
-    close(fd);
-    e2e::stop_radio(sim);
 }
 
 }  // namespace

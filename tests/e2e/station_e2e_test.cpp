@@ -100,7 +100,7 @@ TEST_F(Station, EndingSignalsRestoreTheTerminalAndFreeThePort) {
             start_watching();
             if (in_last_wait) {
                 type(mon, "\x1B");
-                ASSERT_TRUE(wait_for(mon, mon.err_path, "Hit anykey"));
+                ASSERT_TRUE(wait_for(mon, mon.err_path, texts::FAREWELL));
                 ASSERT_TRUE(wait_until([&] {
                     termios t{};
                     return tcgetattr(mon.terminal, &t) == 0 && !(t.c_lflag & ISIG);
