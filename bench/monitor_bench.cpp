@@ -272,10 +272,9 @@ void write_markdown(const std::string& path, const std::string& command) {
           "is quiet, and within a millisecond while bytes keep arriving. On Windows the console reports Esc "
           "as a key of its own, with no such wait.\n"
           "\nThe three readers of the report stream (the monitor, the minimal line-writer and cat) each get "
-          "it from radio-sim on a line of their own, in the same run. On this machine radio-sim's own "
-          "writing bounds all three, so the monitor keeping pace with the line-writer (a ratio near or above "
-          "1) means its loop is no longer what limits it; its clock starts at its first report line, the "
-          "others' when the stream is started, which favours it slightly.\n";
+          "it from radio-sim on a line of their own, in the same run; radio-sim writes as many whole frames "
+          "as fit in one write, so the readers set the pace. The monitor's clock starts at its first report "
+          "line, the others' when the stream is started.\n";
 }
 
 }  // namespace

@@ -50,6 +50,7 @@ constexpr const char* USAGE =
     "  message \"TEXT\"     hex FE FE 41*300 FD     pause MS     await N\n";
 
 constexpr int ANSWER_DELAY_MS = 5;
+constexpr std::size_t BURST_BYTES = 16384;
 constexpr double LINE_RATE = 1920.0;  // bytes a second at 19200 baud, 8N1
 
 struct options {
@@ -185,8 +186,37 @@ struct line_state {
     double next_byte_at = 0;  // line-rate pacing
 };
 
+// Unpaced, as many whole frames as fit go out in one write, so that a burst
+// is limited by its reader, not by one system call per frame.
+bool send_burst(line_state& l) {
+    static unsigned char burst[BURST_BYTES];
+    std::size_t size = 0;
+    for (const bytes& item : l.queue) {
+        const std::size_t from = size == 0 ? l.offset : 0;
+        if (size + item.size() - from > sizeof burst) break;
+        std::memcpy(burst + size, item.data() + from, item.size() - from);
+        size += item.size() - from;
+    }
+    if (size == 0) return false;  // one frame larger than a burst: the slow way
+    const ssize_t n = write(l.master, burst, size);
+    if (n <= 0) return true;
+    std::size_t done = static_cast<std::size_t>(n);
+    while (done > 0) {
+        const std::size_t left = l.queue.front().size() - l.offset;
+        if (done < left) {
+            l.offset += done;
+            break;
+        }
+        done -= left;
+        l.queue.pop_front();
+        l.offset = 0;
+    }
+    return true;
+}
+
 // Writes what the line takes now; returns seconds until more may go, or -1.
 double send_some(line_state& l, double now) {
+    if (!l.line_rate && l.queue.size() > 1 && send_burst(l) && !l.queue.empty()) return 0.001;
     while (!l.queue.empty()) {
         const bytes& item = l.queue.front();
         std::size_t want = item.size() - l.offset;
@@ -240,10 +270,12 @@ int run(const options& o, const scenario& steps) {
             ++answered;
         }
         // The scenario moves on when the line has sent everything before.
+        // Unpaced, frames that follow one another are queued together.
         auto can_move_on = [&] {
-            if (!controller_seen || !line.queue.empty() || now < resume_at) return false;
+            if (!controller_seen || now < resume_at) return false;
             if (next_step >= steps.size() && (!o.loop || steps.empty())) return false;
             const step& s = steps[next_step < steps.size() ? next_step : 0];
+            if (!line.queue.empty() && (o.line_rate || s.kind != step::send || line.queue.size() >= 256)) return false;
             return s.kind != step::await || answered >= s.number;
         };
         while (can_move_on()) {
