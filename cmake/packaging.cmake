@@ -2,7 +2,9 @@
 # on Linux, a .zip for Windows.
 include(GNUInstallDirs)
 
-set(IC9100_PACKAGE_VERSION 0.99)
+# The version the banner shows is the package's: one source, the program's.
+file(STRINGS ${PROJECT_SOURCE_DIR}/src/monitor/messages.h version_line REGEX "define MONITOR_VERSION")
+string(REGEX REPLACE ".*\"(.*)\".*" "\\1" IC9100_PACKAGE_VERSION "${version_line}")
 set(IC9100_MAINTAINER "The ic9100-monitor developers <ic9100-monitor@example.org>"
     CACHE STRING "The Maintainer field of the Debian package")
 
