@@ -77,8 +77,8 @@ class Station : public ::testing::Test {
         ASSERT_GT(sim.com, 0) << sim.log;
     }
     // The monitor answered and monitoring, its terminal key by key.
-    void start_watching() {
-        mon = start_monitor();
+    void start_watching(const std::vector<std::string>& args = {}) {
+        mon = start_monitor(output_to::file, "", args);
         ASSERT_TRUE(answer_prompt(mon, std::to_string(sim.com)));
         ASSERT_TRUE(wait_for(mon, mon.out_path, READY)) << file_text(mon.out_path);
         ASSERT_TRUE(wait_until([&] { return key_by_key(mon); }));
@@ -225,10 +225,12 @@ TEST_F(Station, PortThatIsTheConsoleDoesNotOpen) {
 }
 
 // A cable pulled and plugged back: said once, the same COM port opened again
-// by itself, the setup sent again and the ready line shown again.
+// by itself, the setup sent again and the ready line shown again; the heard
+// log has the notice as well.
 TEST_F(Station, CableThatComesBackIsMonitoredAgain) {
+    const std::string log = prefix() + "/cable-" + std::to_string(getpid()) + ".log";
     start_radio_with("await 2\npause 100\nmessage \"before the cable\"\n");
-    start_watching();
+    start_watching({"--log", log});
     ASSERT_TRUE(wait_for(mon, mon.out_path, "before the cable"));
     const int com = sim.com;
     stop_radio(sim);  // its line hangs up and its link goes
@@ -240,6 +242,16 @@ TEST_F(Station, CableThatComesBackIsMonitoredAgain) {
                                            "Msg:after the cable     \r\n");
     ASSERT_TRUE(end_with_esc(mon));
     EXPECT_TRUE(WIFEXITED(mon.status) && WEXITSTATUS(mon.status) == 0);
+    std::string unstamped;
+    const std::string logged = file_text(log);
+    for (std::size_t at = 0; at < logged.size();) {
+        const std::size_t end = logged.find("\r\n", at);
+        if (end == std::string::npos) break;
+        unstamped += logged.substr(at + 20, end + 2 - at - 20);  // "YYYY-MM-DD HH:MM:SS "
+        at = end + 2;
+    }
+    EXPECT_EQ(unstamped, file_text(mon.out_path));
+    fs::remove(log);
 }
 
 }  // namespace
