@@ -6,6 +6,8 @@
 #include <clocale>
 #include <cstring>
 
+#include "platform/console_text.h"
+
 namespace platform::posix {
 
 namespace {
@@ -27,8 +29,6 @@ void open_converters() {
     locale_is_utf8 = to_locale == reinterpret_cast<iconv_t>(-1);
 }
 
-bool is_lead_byte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-
 // The code point of one character, or -1 when the bytes are not one.
 long decode(const unsigned char* bytes, int count) {
     if (from_cp932 == reinterpret_cast<iconv_t>(-1)) return bytes[0] < 0x80 && count == 1 ? bytes[0] : -1;
@@ -43,8 +43,6 @@ long decode(const unsigned char* bytes, int count) {
         return -1;
     return out[0] | (out[1] << 8) | (out[2] << 16) | (static_cast<long>(out[3]) << 24);
 }
-
-bool is_control(long c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029; }
 
 int encode_utf8(long c, char* out) {
     if (c < 0x80) {
@@ -78,23 +76,19 @@ int encode(long c, char* out) {
 
 int render_for_terminal(const char* text, int count, char* out) {
     if (!opened) open_converters();
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    // Our texts are a few hundred bytes at most; a longer one is cut into
+    // pieces, at worst through a two-byte character, shown then as ".".
+    constexpr int PIECE = 2048;
+    char32_t shown[PIECE];
     int n = 0;
-    for (int i = 0; i < count;) {
-        if (bytes[i] == '\r' && i + 1 < count && bytes[i + 1] == '\n') {
-            out[n++] = '\r';
-            out[n++] = '\n';
-            i += 2;
-            continue;
+    for (int done = 0; done < count; done += PIECE) {
+        const int part = count - done < PIECE ? count - done : PIECE;
+        const int points = shown_code_points(text + done, part, decode, shown);
+        for (int i = 0; i < points; ++i) {
+            const int written = encode(static_cast<long>(shown[i]), out + n);
+            if (written == 0) out[n++] = '.';
+            n += written;
         }
-        int length = is_lead_byte(bytes[i]) && i + 1 < count ? 2 : 1;
-        const long c = decode(bytes + i, length);
-        // Not a pair after all: the second byte may be a character of its own.
-        if (c < 0) length = 1;
-        const int written = (c < 0 || is_control(c)) ? 0 : encode(c, out + n);
-        if (written == 0) out[n++] = '.';
-        n += written;
-        i += length;
     }
     return n;
 }
