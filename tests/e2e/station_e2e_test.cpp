@@ -159,6 +159,34 @@ TEST_F(Station, CtrlZUnderAShellStopsAndFgGoesOn) {
     EXPECT_TRUE(terminal_as_before(mon));
 }
 
+// Stopped with Ctrl-Z and then ended from the shell: `kill %1` sends SIGTERM
+// and SIGCONT to a job that is now in the background. The monitor must end
+// as SIGTERM ends it, with the shell's terminal left alone and the port
+// free, not stop again on the terminal it no longer owns (SIGTTOU) halfway
+// through letting go, where no signal but SIGKILL could end it.
+TEST_F(Station, StoppedMonitorEndsWhenTheShellKillsIt) {
+    start_radio_with("");
+    mon = start_monitor_in_shell("exec 3>&2 2>/dev/tty; set -m; $MONITOR 2>&3; echo shell-has-the-terminal >&3;"
+                                 "read -r _; kill %1; read -r _");
+    ASSERT_TRUE(answer_prompt(mon, std::to_string(sim.com)));
+    ASSERT_TRUE(wait_for(mon, mon.out_path, READY)) << file_text(mon.out_path) << file_text(mon.err_path);
+    const pid_t monitor_pid = monitor_under(mon);
+    ASSERT_GT(monitor_pid, 0);
+    ASSERT_TRUE(wait_until([&] { return key_by_key(mon); }));
+    type(mon, "\x1A");
+    ASSERT_TRUE(wait_for(mon, mon.err_path, "shell-has-the-terminal"));
+    ASSERT_TRUE(wait_until([&] { return state_of(monitor_pid) == 'T'; }));
+    type(mon, "\n");  // the shell: kill %1
+    const bool ended = wait_until([&] {
+        const char state = state_of(monitor_pid);
+        return state == 'Z' || state == '?';
+    });
+    EXPECT_TRUE(ended) << "still there, state " << state_of(monitor_pid);
+    EXPECT_TRUE(terminal_as_before(mon));
+    EXPECT_FALSE(port_left_exclusive(sim.com));
+    if (!ended) kill(monitor_pid, SIGKILL);
+}
+
 // Started as a session leader (ssh -t host ic9100-monitor, xterm -e), the
 // monitor has nobody to continue it: the kernel discards the stop and the
 // monitor keeps monitoring.
