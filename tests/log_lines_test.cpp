@@ -52,4 +52,39 @@ TEST(LogLines, AnOverlongLineGoesWholeInMorePieces) {
     EXPECT_EQ(joined, "STAMP:-------------|" + line);
 }
 
+// A full disk takes part of a line, then nothing, then all again: the line
+// it cut is ended before the next, which stands whole.
+std::string file;
+int room = 0;
+
+int take(const char* bytes, int count) {
+    const int taken = count < room ? count : room;
+    file.append(bytes, static_cast<std::size_t>(taken));
+    room -= taken;
+    return taken;
+}
+
+TEST(LogLines, ALineTheFileCutShortIsEndedBeforeTheNext) {
+    file.clear();
+    bool cut = false;
+    const struct {
+        int room;
+        std::string piece, file_after;
+        bool cut_after;
+    } steps[] = {
+        {100, "one\r\n", "one\r\n", false},
+        {3, "two\r\n", "one\r\ntwo", true},
+        {0, "three\r\n", "one\r\ntwo", true},
+        {100, "four\r\n", "one\r\ntwo\r\nfour\r\n", false},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.piece);
+        room = s.room;
+        platform::write_log_piece(s.piece.data(), static_cast<int>(s.piece.size()), cut, take);
+        EXPECT_EQ(file, s.file_after);
+        EXPECT_EQ(cut, s.cut_after);
+    }
+}
+
 }  // namespace
+

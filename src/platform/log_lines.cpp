@@ -34,8 +34,8 @@ void format_stamp(const local_time& t, char* out) {
 void log_lines(const char* text, int count, const char* stamp, bool& at_line_start,
                void (*write_piece)(const char* bytes, int count)) {
     // Our lines are far shorter; a longer one goes in more pieces.
-    constexpr int ROOM = 1024;
-    char piece[STAMP_SIZE + ROOM];
+    constexpr int ROOM = LOG_PIECE_MAX - STAMP_SIZE;
+    char piece[LOG_PIECE_MAX];
     int done = 0;
     while (done < count) {
         int n = 0;
@@ -53,6 +53,20 @@ void log_lines(const char* text, int count, const char* stamp, bool& at_line_sta
         write_piece(piece, n);
         done += taken;
     }
+}
+
+void write_log_piece(const char* bytes, int count, bool& cut, int (*write_bytes)(const char* bytes, int count)) {
+    char piece[2 + LOG_PIECE_MAX];
+    int n = 0;
+    if (cut) {
+        piece[n++] = '\r';
+        piece[n++] = '\n';
+    }
+    std::memcpy(piece + n, bytes, static_cast<std::size_t>(count));
+    n += count;
+    const int taken = write_bytes(piece, n);
+    if (taken == n) cut = false;
+    else if (taken > 0) cut = true;
 }
 
 }  // namespace platform

@@ -11,6 +11,8 @@ struct local_time {
 // "YYYY-MM-DD HH:MM:SS " sorts as time goes on, so a log reads in order and
 // greps by date.
 inline constexpr int STAMP_SIZE = 20;
+// The most bytes log_lines hands over in one piece.
+inline constexpr int LOG_PIECE_MAX = STAMP_SIZE + 1024;
 
 // Writes the stamp's STAMP_SIZE characters to out, with no zero after them.
 void format_stamp(const local_time& t, char* out);
@@ -22,5 +24,11 @@ void format_stamp(const local_time& t, char* out);
 // false, and the rest of that line comes without a second stamp.
 void log_lines(const char* text, int count, const char* stamp, bool& at_line_start,
                void (*write_piece)(const char* bytes, int count));
+
+// Writes one piece through write_bytes, which returns how many bytes the
+// file took. A piece the file took only part of (a full disk) leaves cut
+// true, and the next piece then ends that line first, so that every line
+// after it stands whole behind its own stamp.
+void write_log_piece(const char* bytes, int count, bool& cut, int (*write_bytes)(const char* bytes, int count));
 
 }  // namespace platform

@@ -2,6 +2,8 @@
 // are standard output's lines behind the time each was written.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <signal.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -200,6 +202,27 @@ TEST_F(Log, ALogThatCannotBeOpenedEndsBeforeAnythingIsAsked) {
         kill_monitor(mon);
     }
     EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
+// A FIFO nobody reads would hold the monitor before its banner for good,
+// and a terminal would take the radio's raw bytes as escape sequences.
+TEST_F(Log, AFifoWithoutReaderOrATerminalIsNoLog) {
+    if (under_wine()) GTEST_SKIP() << "FIFOs and terminals as files: the Linux build's";
+    const std::string fifo = prefix() + "/heard-" + std::to_string(getpid()) + ".fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const struct {
+        std::string path, reason;
+    } cases[] = {{fifo, std::strerror(ENXIO)}, {"/dev/tty", "it is a terminal, not a file"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        mon = start_monitor(output_to::file, "", {"--log", c.path});
+        ASSERT_TRUE(wait_exit(mon));
+        EXPECT_EQ(exit_code(mon), 2);
+        EXPECT_TRUE(terminal_as_before(mon));
+        EXPECT_EQ(file_text(mon.err_path), "ic9100-monitor: cannot open log file \"" + c.path + "\": " + c.reason + "\r\n");
+        kill_monitor(mon);
+    }
+    std::filesystem::remove(fifo);
 }
 
 TEST(CommandLine, HelpAndVersionAnswerOnStandardOutput) {

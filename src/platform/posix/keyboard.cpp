@@ -147,21 +147,25 @@ int key_read() {
 
 namespace posix {
 
-void restore_console() {
+namespace {
+
+// Only while the terminal is ours: from the background (stopped by Ctrl-Z,
+// or started with &) a change would stop us with SIGTTOU inside the handler,
+// where the signal that came to end us could never finish its work. The
+// shell has the terminal then, in its own settings.
+void set_if_foreground(const termios& mode) {
     const int fd = tty_in_force;
     if (fd < 0) return;
     const int saved = errno;
-    tcsetattr(fd, TCSANOW, &modes[original]);
+    if (tcgetpgrp(fd) == getpgrp()) tcsetattr(fd, TCSANOW, &mode);
     errno = saved;
 }
 
-void reapply_console() {
-    const int fd = tty_in_force;
-    if (fd < 0) return;
-    const int saved = errno;
-    tcsetattr(fd, TCSANOW, &modes[mode_in_force]);
-    errno = saved;
-}
+}  // namespace
+
+void restore_console() { set_if_foreground(modes[original]); }
+
+void reapply_console() { set_if_foreground(modes[mode_in_force]); }
 
 }  // namespace posix
 

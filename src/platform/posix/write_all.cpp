@@ -6,15 +6,16 @@
 
 namespace platform::posix {
 
-void write_all(int fd, const void* bytes, int count) {
+int write_all(int fd, const void* bytes, int count) {
     const char* next = static_cast<const char*>(bytes);
-    while (count > 0) {
-        const ssize_t n = write(fd, next, static_cast<size_t>(count));
+    int sent = 0;
+    while (sent < count) {
+        const ssize_t n = write(fd, next + sent, static_cast<size_t>(count - sent));
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;
-        next += n;
-        count -= static_cast<int>(n);
+        if (n <= 0) break;
+        sent += static_cast<int>(n);
     }
+    return sent;
 }
 
 }  // namespace platform::posix

@@ -13,10 +13,15 @@ namespace {
 HANDLE log_handle = INVALID_HANDLE_VALUE;
 bool at_line_start = true;
 
-void write_piece(const char* bytes, int count) {
+bool cut;
+
+int write_bytes(const char* bytes, int count) {
     DWORD written = 0;
     WriteFile(log_handle, bytes, static_cast<DWORD>(count), &written, nullptr);
+    return static_cast<int>(written);
 }
+
+void write_piece(const char* bytes, int count) { write_log_piece(bytes, count, cut, write_bytes); }
 
 }  // namespace
 
