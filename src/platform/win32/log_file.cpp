@@ -32,6 +32,14 @@ void write_piece(const char* bytes, int count) { write_log_piece(bytes, count, c
 bool open_log(const char* path, char* reason, int reason_size) {
     log_handle = CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (log_handle != INVALID_HANDLE_VALUE && GetFileType(log_handle) == FILE_TYPE_CHAR) {
+        // CON, a COM port: the log holds the radio's raw bytes, which a
+        // console would take as escape sequences.
+        CloseHandle(log_handle);
+        log_handle = INVALID_HANDLE_VALUE;
+        std::snprintf(reason, static_cast<std::size_t>(reason_size), "%s", "it is a device, not a file");
+        return false;
+    }
     if (log_handle != INVALID_HANDLE_VALUE) return true;
     const DWORD error = GetLastError();
     DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, reason,
