@@ -16,7 +16,7 @@
 
 #include "platform/platform.h"
 #include "platform/posix/com_ports.h"
-#include "platform/posix/port_release.h"
+#include "platform/posix/serial_state.h"
 #include "platform/posix/write_all.h"
 
 namespace platform {
@@ -208,6 +208,8 @@ void close_port(port_t port) {
 bool line_gone(port_t) { return gone && ahead_next >= ahead_end; }
 
 namespace posix {
+
+bool bytes_in_hand() { return ahead_next < ahead_end; }
 
 void release_port() {
     const int fd = exclusive_fd;

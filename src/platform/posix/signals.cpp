@@ -6,7 +6,7 @@
 #include <cerrno>
 
 #include "platform/posix/console.h"
-#include "platform/posix/port_release.h"
+#include "platform/posix/serial_state.h"
 
 namespace platform::posix {
 
