@@ -21,7 +21,7 @@ constexpr int KEY_ESC = 27;
 constexpr int REOPEN_EVERY_MS = 1000;
 constexpr int AWAY_PASS_MS = 10;
 
-bool line_away;
+// While the line is away port_handle is INVALID_PORT.
 long long next_reopen_ms;
 
 void send(const unsigned char (&frame)[civ::SETUP_FRAME_SIZE]) {
@@ -31,7 +31,6 @@ void send(const unsigned char (&frame)[civ::SETUP_FRAME_SIZE]) {
 void lose_line() {
     platform::close_port(port_handle);
     port_handle = platform::INVALID_PORT;
-    line_away = true;
     next_reopen_ms = platform::clock_ms() + REOPEN_EVERY_MS;
     say_out(LINE_LOST);
 }
@@ -53,7 +52,6 @@ reopen_result try_reopen() {
         return still_away;
     }
     if (!set_up_line()) return refused;
-    line_away = false;
     civ::frame_len = 0;
     setup_state = 2;
     return reopened;
@@ -64,14 +62,13 @@ reopen_result try_reopen() {
 bool run_receive_loop() {
     civ::frame_len = 0;
     setup_state = 2;
-    line_away = false;
     for (;;) {
         if (platform::key_test()) {
             const int key = platform::key_read() & 0xFF;
             if (key == KEY_CTRL_C || key == KEY_ESC) break;
         }
 
-        if (line_away) {
+        if (port_handle == platform::INVALID_PORT) {
             const reopen_result r = try_reopen();
             if (r == refused) return false;
             if (r == still_away) continue;
@@ -102,7 +99,7 @@ bool run_receive_loop() {
         civ::frame_len = 0;
     }
 
-    if (!line_away) platform::close_port(port_handle);
+    if (port_handle != platform::INVALID_PORT) platform::close_port(port_handle);
     say_err(FAREWELL);
     platform::key_read();
     return true;
