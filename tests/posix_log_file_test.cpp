@@ -14,6 +14,7 @@
 #include <sstream>
 #include <string>
 
+#include "e2e/log_stamp.h"
 #include "platform/log_file.h"
 #include "platform/platform.h"
 
@@ -21,15 +22,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::size_t STAMP_SIZE = 20;
-
-bool is_stamp(const std::string& s) {
-    static const std::string shape = "dddd-dd-dd dd:dd:dd ";
-    if (s.size() != shape.size()) return false;
-    for (std::size_t i = 0; i < s.size(); ++i)
-        if (shape[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(s[i])) : s[i] != shape[i]) return false;
-    return true;
-}
+using e2e::is_stamp;
+constexpr std::size_t STAMP_SIZE = e2e::LOG_STAMP_SIZE;
 
 // A file-size limit (with SIGXFSZ ignored) gives what a full disk gives: a
 // write cut short, then writes that fail, until there is room again.

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "harness.h"
+#include "log_stamp.h"
 #include "texts.h"
 
 namespace {
@@ -32,7 +33,7 @@ using texts::OPEN_ERROR;
 using texts::PROMPT;
 using texts::READY;
 
-constexpr std::size_t STAMP_SIZE = 20;
+constexpr std::size_t STAMP_SIZE = LOG_STAMP_SIZE;
 
 int exit_code(const monitor& m) { return WIFEXITED(m.status) ? WEXITSTATUS(m.status) : -1; }
 
@@ -64,14 +65,6 @@ std::vector<std::string> lines(const std::string& text) {
         out.push_back(text.substr(start, end - start + 1));
     }
     return out;
-}
-
-bool is_stamp(const std::string& s) {
-    static const std::string shape = "dddd-dd-dd dd:dd:dd ";
-    if (s.size() != shape.size()) return false;
-    for (std::size_t i = 0; i < s.size(); ++i)
-        if (shape[i] == 'd' ? !std::isdigit(static_cast<unsigned char>(s[i])) : s[i] != shape[i]) return false;
-    return true;
 }
 
 // Each log line is a stamp between from and to, then the bytes standard

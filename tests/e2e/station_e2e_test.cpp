@@ -18,6 +18,7 @@
 #include <string>
 
 #include "harness.h"
+#include "log_stamp.h"
 #include "texts.h"
 
 namespace {
@@ -83,6 +84,22 @@ class Station : public ::testing::Test {
         ASSERT_TRUE(wait_for(mon, mon.out_path, READY)) << file_text(mon.out_path);
         ASSERT_TRUE(wait_until([&] { return key_by_key(mon); }));
     }
+    // The monitor as a job of a bash with job control, stopped by Ctrl-Z
+    // while monitoring; then the shell runs after_stop, reading its lines
+    // from the terminal. Returns the monitor's own process.
+    pid_t stopped_under_shell(const std::string& after_stop) {
+        // bash takes job control on the terminal behind its standard error.
+        mon = start_monitor_in_shell("exec 3>&2 2>/dev/tty; set -m; $MONITOR 2>&3; echo shell-has-the-terminal >&3;" +
+                                     after_stop);
+        EXPECT_TRUE(answer_prompt(mon, std::to_string(sim.com)));
+        EXPECT_TRUE(wait_for(mon, mon.out_path, READY)) << file_text(mon.out_path) << file_text(mon.err_path);
+        const pid_t monitor_pid = monitor_under(mon);
+        EXPECT_TRUE(wait_until([&] { return key_by_key(mon); }));
+        type(mon, "\x1A");
+        EXPECT_TRUE(wait_for(mon, mon.err_path, "shell-has-the-terminal"));
+        EXPECT_TRUE(wait_until([&] { return state_of(monitor_pid) == 'T'; }));
+        return monitor_pid;
+    }
     radio sim;
     monitor mon;
 };
@@ -139,18 +156,9 @@ TEST_F(Station, ReaderThatGoesAwayEndsItWithTheTerminalRestored) {
 // Under a job-control shell Ctrl-Z stops the monitor with the terminal handed
 // back, and fg takes key-by-key mode up again.
 TEST_F(Station, CtrlZUnderAShellStopsAndFgGoesOn) {
-    start_radio_with("await 2\npause 100\nawait 3\nmessage \"after fg\"\n");
-    // bash takes job control on the terminal behind its standard error.
-    mon = start_monitor_in_shell("exec 3>&2 2>/dev/tty; set -m; $MONITOR 2>&3; echo shell-has-the-terminal >&3;"
-                                 "read -r _; fg");
-    ASSERT_TRUE(answer_prompt(mon, std::to_string(sim.com)));
-    ASSERT_TRUE(wait_for(mon, mon.out_path, READY)) << file_text(mon.out_path) << file_text(mon.err_path) << sim.log;
-    const pid_t monitor_pid = monitor_under(mon);
-    ASSERT_GT(monitor_pid, 0);
-    ASSERT_TRUE(wait_until([&] { return key_by_key(mon); }));
-    type(mon, "\x1A");
-    ASSERT_TRUE(wait_for(mon, mon.err_path, "shell-has-the-terminal"));
-    EXPECT_EQ(state_of(monitor_pid), 'T');
+    start_radio_with("");
+    ASSERT_GT(stopped_under_shell("read -r _; fg"), 0);
+    ASSERT_FALSE(HasFailure());
     EXPECT_TRUE(terminal_as_before(mon));
     type(mon, "\n");
     ASSERT_TRUE(wait_until([&] { return key_by_key(mon); })) << "fg takes key-by-key mode up again";
@@ -166,16 +174,9 @@ TEST_F(Station, CtrlZUnderAShellStopsAndFgGoesOn) {
 // through letting go, where no signal but SIGKILL could end it.
 TEST_F(Station, StoppedMonitorEndsWhenTheShellKillsIt) {
     start_radio_with("");
-    mon = start_monitor_in_shell("exec 3>&2 2>/dev/tty; set -m; $MONITOR 2>&3; echo shell-has-the-terminal >&3;"
-                                 "read -r _; kill %1; read -r _");
-    ASSERT_TRUE(answer_prompt(mon, std::to_string(sim.com)));
-    ASSERT_TRUE(wait_for(mon, mon.out_path, READY)) << file_text(mon.out_path) << file_text(mon.err_path);
-    const pid_t monitor_pid = monitor_under(mon);
+    const pid_t monitor_pid = stopped_under_shell("read -r _; kill %1; read -r _");
     ASSERT_GT(monitor_pid, 0);
-    ASSERT_TRUE(wait_until([&] { return key_by_key(mon); }));
-    type(mon, "\x1A");
-    ASSERT_TRUE(wait_for(mon, mon.err_path, "shell-has-the-terminal"));
-    ASSERT_TRUE(wait_until([&] { return state_of(monitor_pid) == 'T'; }));
+    ASSERT_FALSE(HasFailure());
     type(mon, "\n");  // the shell: kill %1
     const bool ended = wait_until([&] {
         const char state = state_of(monitor_pid);
@@ -270,15 +271,7 @@ TEST_F(Station, CableThatComesBackIsMonitoredAgain) {
                                            "Msg:after the cable     \r\n");
     ASSERT_TRUE(end_with_esc(mon));
     EXPECT_TRUE(WIFEXITED(mon.status) && WEXITSTATUS(mon.status) == 0);
-    std::string unstamped;
-    const std::string logged = file_text(log);
-    for (std::size_t at = 0; at < logged.size();) {
-        const std::size_t end = logged.find("\r\n", at);
-        if (end == std::string::npos) break;
-        unstamped += logged.substr(at + 20, end + 2 - at - 20);  // "YYYY-MM-DD HH:MM:SS "
-        at = end + 2;
-    }
-    EXPECT_EQ(unstamped, file_text(mon.out_path));
+    EXPECT_EQ(without_stamps(file_text(log)), file_text(mon.out_path));
     fs::remove(log);
 }
 
