@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -23,9 +22,6 @@ constexpr int NOT_OPENED = -2;
 // A terminal writes a key's whole escape sequence at once: only an Esc that
 // came last needs a wait for more, and a short one (as tmux's).
 constexpr int SEQUENCE_WAIT_MS = 10;
-// While bytes keep arriving the loop asks for keys once a pass; a look at
-// the terminal once a millisecond is as quick for the operator.
-constexpr long KEY_POLL_EVERY_NS = 1000000;
 
 int tty = NOT_OPENED;
 // The terminal's settings: as we found it (put back on every way out), for
@@ -39,14 +35,12 @@ volatile sig_atomic_t mode_in_force = original;
 unsigned char pending[64];
 int pending_count;
 int second_code = -1;
-timespec last_poll;
+long long last_poll_ms = -1;
 
 void apply(int mode) {
     mode_in_force = mode;
     if (tty >= 0) tcsetattr(tty, TCSANOW, &modes[mode]);
 }
-
-void restore_terminal() { posix::restore_console(); }
 
 // The terminal goes into key-by-key mode the first time the keyboard is
 // used, that is when the receive loop starts. Ctrl-C stays a signal.
@@ -65,7 +59,7 @@ bool keyboard_ready() {
         modes[polling].c_cc[VTIME] = 0;
         modes[reading] = modes[polling];
         modes[reading].c_lflag &= ~ISIG;
-        std::atexit(restore_terminal);
+        std::atexit(posix::restore_console);
         tty_in_force = tty;
         apply(polling);
     }
@@ -79,17 +73,16 @@ void lose_terminal() {
     tty = -1;
 }
 
+// While bytes keep arriving the loop asks for keys once a byte; a look at
+// the terminal once a millisecond is as quick for the operator, and in a
+// burst even the clock is read only every so many of those calls.
 bool poll_due() {
-    // In a burst the loop calls this once a byte: the clock is read only
-    // every so many of those calls, a few microseconds apart.
     static int busy_calls;
     if (posix::bytes_in_hand() && ++busy_calls < 64) return false;
     busy_calls = 0;
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    const long long since = (now.tv_sec - last_poll.tv_sec) * 1000000000LL + (now.tv_nsec - last_poll.tv_nsec);
-    if (since >= 0 && since < KEY_POLL_EVERY_NS) return false;
-    last_poll = now;
+    const long long now = clock_ms();
+    if (now == last_poll_ms) return false;
+    last_poll_ms = now;
     return true;
 }
 
